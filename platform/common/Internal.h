@@ -1,0 +1,13 @@
+// Helpers shared by the backends; not part of the platform interface.
+#pragma once
+
+namespace platform {
+
+// Codes from here up belong to the backend; SystemErrorText asks BackendErrorText for them.
+inline constexpr unsigned kBackendErrorBase = 0x10000;
+
+void RecordLastError(unsigned code);
+// The backend's text for one of its own codes, or null when it has none.
+const char* BackendErrorText(unsigned code);
+
+}  // namespace platform

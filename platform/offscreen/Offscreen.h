@@ -1,0 +1,83 @@
+// Control of the offscreen backend, for tests, corvane-snapshot and benchmarks.
+// The window is an EGL pbuffer (Mesa, surfaceless platform, desktop GL compatibility
+// profile) of the configured client size. Time and keys are scripted, message boxes are
+// recorded and answered from the configuration, and ExitProcess throws ExitRequest so that
+// start-up failures can be observed in-process. The script runs by idle frames: each time
+// the application's loop finds no message waiting, one idle frame begins.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace platform::offscreen {
+
+// Thrown by platform::ExitProcess instead of ending the process.
+struct ExitRequest {
+    int exitCode;
+};
+
+struct Config {
+    int clientWidth = 640;
+    int clientHeight = 480;
+    // What the pixel format reports as granted (the pbuffer itself always has 8 bits per
+    // channel and 8 stencil bits; only the reported values change).
+    int grantedColorBits = 32;
+    int grantedStencilBits = 8;
+    int yesNoAnswer = kAnswerYes;  // the answer to every Yes/No box
+    bool failRegisterClass = false;
+    bool failSetPixelFormat = false;
+    bool failCreateContext = false;
+    unsigned failureErrorCode = 22;  // recorded by the failures above (22: EINVAL)
+    // Idle frames after which the loop receives kMessageQuit (exit code 0); < 0: never.
+    int idleFrameLimit = -1;
+    uint32_t startTimeMs = 1000;
+    uint32_t stepMs = 16;  // the clock advances by this much before each idle frame but the first
+};
+
+struct RecordedMessageBox {
+    std::string caption;
+    std::string text;
+    unsigned style;
+    int answer;
+};
+
+// Before the application starts: resets all recorded state, then applies the configuration.
+void Configure(const Config& config);
+const Config& CurrentConfig();
+
+// Scripted input. Commands are delivered as the menu delivers them: a greyed item's command
+// is dropped. Key presses go through the accelerator table as keystrokes.
+void ScheduleCommand(int idleFrame, unsigned id);
+void ScheduleKeyHeld(Key key, int fromIdleFrame, int toIdleFrame);  // held in [from, to)
+void ScheduleKeyPress(int idleFrame, Key key);
+// Immediate control, for tests that call the application directly.
+void SetKeyDown(Key key, bool down);
+void SetTime(uint32_t ms);
+void AdvanceTime(uint32_t ms);
+void PostMenuCommand(unsigned id);  // as a click on the menu item: nothing when greyed
+void PostKeyPress(Key key);
+void PostClose();                   // as a click on the close box
+
+// Idle frames begun so far (the loop found its queue empty this many times).
+int IdleFramesBegun();
+// Called with the frame's index just before each buffer swap; the back buffer then holds
+// the finished frame. Frames drawn for kMessagePaint report -1.
+void SetBeforeSwapHook(std::function<void(int idleFrame)> hook);
+
+const std::vector<RecordedMessageBox>& MessageBoxes();
+
+// The window's state, for assertions.
+Window* MainWindow();
+bool WindowDestroyed();
+
+// Reads the current back buffer as tightly packed RGB rows, top row first.
+std::vector<uint8_t> ReadBackBufferRgb(int* width, int* height);
+
+// Releases the GL context and pbuffer (the next window makes new ones).
+void Teardown();
+
+}  // namespace platform::offscreen

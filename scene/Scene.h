@@ -1,0 +1,41 @@
+// Scene: owns the orbit camera, the floor, the shape and the two spot lights; holds the
+// eight feature flags the menu switches; builds the objects once, animates them each frame
+// and draws the frame in several passes (projected glass picture, stencil shadows).
+#pragma once
+
+class OrbitCamera;
+class CFloor;
+class CShape;
+class CSpotLight;
+
+class Scene {
+public:
+    Scene();
+    ~Scene();
+    Scene(const Scene&) = delete;
+    Scene& operator=(const Scene&) = delete;
+
+    void Build();
+    void ChangeShape();
+    void Animate(float dt, bool paused);  // dt in seconds, at most 0.05
+    void RenderFrame();
+
+    OrbitCamera* camera = nullptr;
+    CFloor* floor = nullptr;
+    CShape* shape = nullptr;
+    CSpotLight* light1 = nullptr;  // drives GL_LIGHT1
+    CSpotLight* light2 = nullptr;  // drives GL_LIGHT2
+
+    // Feature flags: zero is off, anything else on.
+    int shadow = 0;
+    int rotate = 1;
+    int light1Enabled = 1;
+    int light1Moving = 1;
+    int light1Glass = 1;
+    int light2Enabled = 1;
+    int light2Moving = 1;
+    int light2Glass = 1;
+};
+
+// Time along spot light 2's path in seconds; advances only while light 2 is enabled and moving.
+extern float light2Time;

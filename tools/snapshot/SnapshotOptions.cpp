@@ -1,0 +1,119 @@
+// Parsing of corvane-snapshot's options. Numbers are checked whole and in range, so a typo
+// is a usage error rather than a silently different run.
+#include "tools/snapshot/SnapshotOptions.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+const char kSnapshotUsage[] =
+    "usage: corvane-snapshot [--assets DIR] [--size WxH] [--frames N] [--step-ms MS]\n"
+    "                        [--command ID@FRAME]... [--key NAME@FROM:TO]...\n"
+    "                        [--color-bits N] [--stencil-bits N] [--answer yes|no]\n"
+    "                        [--out FILE.png] [--bench]\n"
+    "  keys: left right up down home end\n";
+
+namespace {
+
+bool ParseInt(const char* text, long low, long high, int* value)
+{
+    if (!text || !*text)
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    const long parsed = std::strtol(text, &end, 10);
+    if (errno != 0 || *end != '\0' || parsed < low || parsed > high)
+        return false;
+    *value = int(parsed);
+    return true;
+}
+
+// Splits "a<sep>b" into two integers.
+bool ParsePair(const std::string& text, char separator, long low, long high, int* first,
+               int* second)
+{
+    const size_t at = text.find(separator);
+    if (at == std::string::npos)
+        return false;
+    return ParseInt(text.substr(0, at).c_str(), low, high, first) &&
+           ParseInt(text.substr(at + 1).c_str(), low, high, second);
+}
+
+bool ParseKeyName(const std::string& name, platform::Key* key)
+{
+    static const struct {
+        const char* name;
+        platform::Key key;
+    } kKeys[] = {
+        {"left", platform::Key::kLeft}, {"right", platform::Key::kRight},
+        {"up", platform::Key::kUp},     {"down", platform::Key::kDown},
+        {"home", platform::Key::kHome}, {"end", platform::Key::kEnd},
+    };
+    for (const auto& entry : kKeys)
+        if (name == entry.name) {
+            *key = entry.key;
+            return true;
+        }
+    return false;
+}
+
+}  // namespace
+
+bool ParseSnapshotOptions(int argc, char** argv, SnapshotOptions* options, std::string* error)
+{
+    constexpr long kMaxFrames = 100000000;
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "--bench") {
+            options->bench = true;
+            continue;
+        }
+        if (i + 1 >= argc) {
+            *error = "missing value for " + option;
+            return false;
+        }
+        const std::string value = argv[++i];
+        bool ok = true;
+        if (option == "--assets") {
+            options->assets = value;
+        } else if (option == "--size") {
+            ok = ParsePair(value, 'x', 0, 16384, &options->width, &options->height);
+        } else if (option == "--frames") {
+            ok = ParseInt(value.c_str(), 1, kMaxFrames, &options->frames);
+        } else if (option == "--step-ms") {
+            ok = ParseInt(value.c_str(), 0, 1000000, &options->stepMs);
+        } else if (option == "--command") {
+            SnapshotCommand command{};
+            int id = 0;
+            ok = ParsePair(value, '@', 0, kMaxFrames, &id, &command.frame) && id <= 0xFFFF;
+            command.id = unsigned(id);
+            if (ok)
+                options->commands.push_back(command);
+        } else if (option == "--key") {
+            const size_t at = value.find('@');
+            SnapshotKeyHold hold{};
+            ok = at != std::string::npos && ParseKeyName(value.substr(0, at), &hold.key) &&
+                 ParsePair(value.substr(at + 1), ':', 0, kMaxFrames, &hold.from, &hold.to) &&
+                 hold.from <= hold.to;
+            if (ok)
+                options->keys.push_back(hold);
+        } else if (option == "--color-bits") {
+            ok = ParseInt(value.c_str(), 1, 64, &options->colorBits);
+        } else if (option == "--stencil-bits") {
+            ok = ParseInt(value.c_str(), 0, 255, &options->stencilBits);
+        } else if (option == "--answer") {
+            ok = value == "yes" || value == "no";
+            options->answerYes = value == "yes";
+        } else if (option == "--out") {
+            options->out = value;
+        } else {
+            *error = "unknown option " + option;
+            return false;
+        }
+        if (!ok) {
+            *error = "bad value for " + option + ": " + value;
+            return false;
+        }
+    }
+    return true;
+}

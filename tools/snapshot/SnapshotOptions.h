@@ -1,0 +1,38 @@
+// Command line of corvane-snapshot: what to run headless and what to write.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+struct SnapshotCommand {
+    unsigned id;
+    int frame;  // delivered before this idle frame (0-based)
+};
+
+struct SnapshotKeyHold {
+    platform::Key key;
+    int from;  // first idle frame held
+    int to;    // first idle frame released
+};
+
+struct SnapshotOptions {
+    std::string assets = ".";
+    int width = 640;
+    int height = 480;
+    int frames = 1;
+    int stepMs = 16;
+    std::vector<SnapshotCommand> commands;
+    std::vector<SnapshotKeyHold> keys;
+    int colorBits = 32;
+    int stencilBits = 8;
+    bool answerYes = true;
+    std::string out;
+    bool bench = false;
+};
+
+// Parses argv; false with a reason in *error for anything malformed or out of range.
+bool ParseSnapshotOptions(int argc, char** argv, SnapshotOptions* options, std::string* error);
+
+extern const char kSnapshotUsage[];
