@@ -1,0 +1,298 @@
+// The application shell on the offscreen backend: start-up branches, frame timing, the
+// frame-rate title, commands with their check marks and greying, and the ways out.
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+
+#include "app/Application.h"
+#include "app/Globals.h"
+#include "app/Resources.h"
+#include "platform/offscreen/Offscreen.h"
+#include "scene/Scene.h"
+
+namespace {
+
+namespace offscreen = platform::offscreen;
+
+const char kQuestion[] =
+    "This Demo is optimized for 32 bits colors. \nDo you want to run it in the current "
+    "display mode anyway? \n(It may be very slow.)";
+
+int CountBoxes(const char* caption)
+{
+    int count = 0;
+    for (const auto& box : offscreen::MessageBoxes())
+        count += box.caption == caption ? 1 : 0;
+    return count;
+}
+
+class ApplicationTest : public testing::Test {
+protected:
+    void TearDown() override
+    {
+        if (app) {
+            app->Shutdown();
+            app.reset();
+        }
+        offscreen::Teardown();
+    }
+
+    // Configures the backend and starts a fresh application; the caller checks the result.
+    bool Start(offscreen::Config config = {})
+    {
+        offscreen::Configure(config);
+        app = std::make_unique<Application>(&kCorvaneModule);
+        return app->Initialize();
+    }
+
+    platform::Menu* Menu() { return platform::GetWindowMenu(app->window); }
+
+    std::unique_ptr<Application> app;
+};
+
+TEST_F(ApplicationTest, StartsWithTitleProjectionAndMenuMarks)
+{
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(g_application, app.get());
+    EXPECT_STREQ(platform::GetWindowTitle(app->window), "Corvane");
+    EXPECT_EQ(app->clientWidth, 640);
+    EXPECT_EQ(app->clientHeight, 480);
+    EXPECT_EQ(g_stencilBits, 8);
+    EXPECT_EQ(CountBoxes("Warning"), 0) << "32 colour bits never ask";
+
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 640);
+    EXPECT_EQ(viewport[3], 480);
+    GLfloat projection[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    const float f = 1.0f / std::tan(15.0f * 3.14159265f / 180.0f);  // 30 degree field of view
+    EXPECT_NEAR(projection[5], f, 1e-4);
+    EXPECT_NEAR(projection[0], f / (640.0f / 480.0f), 1e-4);
+    GLint depthFunc = 0;
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
+    EXPECT_EQ(depthFunc, GL_LEQUAL);
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+    EXPECT_FALSE(glIsEnabled(GL_LIGHT0));
+
+    platform::Menu* menu = Menu();
+    EXPECT_FALSE(platform::IsMenuItemChecked(menu, kCommandPause));
+    EXPECT_FALSE(platform::IsMenuItemEnabled(menu, kCommandSingleStep));
+    for (unsigned id = kCommandRotate; id <= kCommandShadow; ++id)
+        EXPECT_TRUE(platform::IsMenuItemChecked(menu, id)) << id;
+    EXPECT_TRUE(platform::IsMenuItemEnabled(menu, kCommandShadow));
+    EXPECT_EQ(app->scene->shadow, 2);
+
+    app->Shutdown();
+    EXPECT_EQ(app->scene, nullptr);
+    EXPECT_EQ(g_woodTexture, nullptr);
+    EXPECT_EQ(g_floorTexture, nullptr);
+    EXPECT_EQ(g_glassTexture, nullptr);
+}
+
+TEST_F(ApplicationTest, SixteenColourBitsAskFirstAndNoEndsWithMinusOne)
+{
+    offscreen::Config config;
+    config.grantedColorBits = 16;
+    config.yesNoAnswer = platform::kAnswerNo;
+    try {
+        Start(config);
+        FAIL() << "answering No must end the process";
+    } catch (const offscreen::ExitRequest& request) {
+        EXPECT_EQ(request.exitCode, -1);
+    }
+    ASSERT_EQ(offscreen::MessageBoxes().size(), 1u);
+    const auto& box = offscreen::MessageBoxes()[0];
+    EXPECT_EQ(box.caption, "Warning");
+    EXPECT_EQ(box.text, kQuestion);
+    EXPECT_EQ(box.style, unsigned(platform::kIconWarning | platform::kYesNo));
+    app.reset();
+
+    config.yesNoAnswer = platform::kAnswerYes;
+    ASSERT_TRUE(Start(config));
+    EXPECT_EQ(CountBoxes("Warning"), 1);
+    EXPECT_NE(app->scene, nullptr);
+}
+
+TEST_F(ApplicationTest, StartupFailuresComposeTheSystemTextAndExit)
+{
+    offscreen::Config config;
+    config.failSetPixelFormat = true;
+    EXPECT_THROW(
+        {
+            try {
+                Start(config);
+            } catch (const offscreen::ExitRequest& request) {
+                EXPECT_EQ(request.exitCode, -1);
+                throw;
+            }
+        },
+        offscreen::ExitRequest);
+    ASSERT_FALSE(offscreen::MessageBoxes().empty());
+    EXPECT_EQ(offscreen::MessageBoxes().back().caption, "Error");
+    EXPECT_EQ(offscreen::MessageBoxes().back().text,
+              "Failed to set pixel format.\n\nInvalid argument");
+    app.reset();
+
+    // A code the system has no text for still gets a second text.
+    config = {};
+    config.failCreateContext = true;
+    config.failureErrorCode = 0x1FFFF;
+    EXPECT_THROW(Start(config), offscreen::ExitRequest);
+    EXPECT_EQ(offscreen::MessageBoxes().back().text,
+              "Failed to create OpenGL context.\n\n"
+              "The system gave no further details (error code 131071).");
+    app.reset();
+
+    config = {};
+    config.failRegisterClass = true;
+    offscreen::Configure(config);
+    EXPECT_EQ(CorvaneMain(&kCorvaneModule), -1);
+    EXPECT_EQ(offscreen::MessageBoxes().back().text,
+              "Failed to initialize Window.\n\nInvalid argument");
+}
+
+TEST_F(ApplicationTest, FrameTimeStartsHalvedClampsStallsAndSettles)
+{
+    ASSERT_TRUE(Start());
+    app->Advance();
+    EXPECT_FLOAT_EQ(app->frameTime, 0.005f) << "the first step measures 0 ms";
+
+    const float before = app->frameTime;
+    offscreen::AdvanceTime(5000);  // a stall counts as 50 ms
+    app->Advance();
+    EXPECT_FLOAT_EQ(app->frameTime, 0.025f + 0.5f * before);
+
+    for (int i = 0; i < 40; ++i) {
+        offscreen::AdvanceTime(20);
+        app->Advance();
+    }
+    EXPECT_NEAR(app->frameTime, 0.020f, 1e-6);
+
+    // The counter's wrap-around is harmless: steps of 20 ms across it still measure 20 ms.
+    offscreen::SetTime(0xFFFFFF00u);
+    app->Advance();
+    for (int i = 0; i < 40; ++i) {
+        offscreen::AdvanceTime(20);
+        app->Advance();
+    }
+    EXPECT_LT(platform::TimeMs(), 0x1000u);
+    EXPECT_NEAR(app->frameTime, 0.020f, 1e-6);
+}
+
+TEST_F(ApplicationTest, TitleShowsTheRateTwiceASecond)
+{
+    ASSERT_TRUE(Start());
+    // First frame at t0; frames every 100 ms; the update comes with the first frame that is
+    // more than 0.5 s after the first one, counting the frames before it.
+    for (int frame = 0; frame <= 5; ++frame) {
+        app->ShowFrameRate();
+        EXPECT_STREQ(platform::GetWindowTitle(app->window), "Corvane") << frame;
+        offscreen::AdvanceTime(100);
+    }
+    app->ShowFrameRate();  // 0.6 s after the first: 6 frames in 0.6 s
+    EXPECT_STREQ(platform::GetWindowTitle(app->window), "Corvane (10.0 fps)   ");
+
+    // Across the clock's wrap-around the title keeps updating.
+    offscreen::SetTime(0xFFFFFF00u);
+    app->ShowFrameRate();
+    offscreen::SetTime(0x00000300u);
+    app->ShowFrameRate();
+    const std::string title = platform::GetWindowTitle(app->window);
+    EXPECT_NE(title.find(" fps)   "), std::string::npos);
+}
+
+TEST_F(ApplicationTest, SingleStepOnlyWhilePaused)
+{
+    ASSERT_TRUE(Start());
+    app->Advance();
+    const float running = app->frameTime;
+    offscreen::AdvanceTime(30);
+    app->OnCommand(kCommandSingleStep);
+    EXPECT_EQ(app->frameTime, running) << "nothing happens while running";
+    EXPECT_FALSE(app->paused);
+
+    app->OnCommand(kCommandPause);
+    EXPECT_TRUE(app->paused);
+    EXPECT_TRUE(platform::IsMenuItemChecked(Menu(), kCommandPause));
+    EXPECT_TRUE(platform::IsMenuItemEnabled(Menu(), kCommandSingleStep));
+    app->OnCommand(kCommandSingleStep);
+    EXPECT_TRUE(app->paused);
+    EXPECT_FLOAT_EQ(app->frameTime, 0.015f + 0.5f * running);
+}
+
+TEST_F(ApplicationTest, AcceleratorsToggleFlagsAndGreyedItemsSendNothing)
+{
+    offscreen::Config config;
+    config.idleFrameLimit = 3;
+    ASSERT_TRUE(Start(config));
+    offscreen::ScheduleKeyPress(1, platform::Key::kF2);     // Rotate off
+    offscreen::ScheduleKeyPress(1, platform::Key::kF3);     // Shadow 2 -> 0
+    offscreen::ScheduleKeyPress(2, platform::Key::kF3);     // Shadow 0 -> 1
+    offscreen::ScheduleKeyPress(2, platform::Key::kSpace);  // greyed while running
+    offscreen::ScheduleCommand(2, kCommandLight2Glass);
+    app->Run();
+    EXPECT_EQ(app->scene->rotate, 0);
+    EXPECT_FALSE(platform::IsMenuItemChecked(Menu(), kCommandRotate));
+    EXPECT_EQ(app->scene->shadow, 1);
+    EXPECT_EQ(app->scene->light2Glass, 0);
+    EXPECT_EQ(offscreen::IdleFramesBegun(), 3);
+}
+
+TEST_F(ApplicationTest, ShadowIsGreyedWithFewerThanTwoStencilBits)
+{
+    for (int bits : {0, 1, 2}) {
+        offscreen::Config config;
+        config.grantedStencilBits = bits;
+        config.idleFrameLimit = 2;
+        ASSERT_TRUE(Start(config));
+        const int initial = bits >= 2 ? 2 : bits;
+        EXPECT_EQ(app->scene->shadow, initial) << bits;
+        EXPECT_EQ(platform::IsMenuItemEnabled(Menu(), kCommandShadow), bits >= 2);
+        offscreen::ScheduleKeyPress(1, platform::Key::kF3);
+        offscreen::ScheduleCommand(1, kCommandShadow);  // a click on the menu item
+        app->Run();
+        // Two toggles from 2 give 1; greyed, nothing changes.
+        EXPECT_EQ(app->scene->shadow, bits >= 2 ? 1 : initial) << bits;
+        app->Shutdown();
+        app.reset();
+    }
+}
+
+TEST_F(ApplicationTest, EscapeAndTheCloseBoxBothEndTheLoop)
+{
+    offscreen::Config config;
+    offscreen::Configure(config);
+    offscreen::ScheduleKeyPress(2, platform::Key::kEscape);
+    EXPECT_EQ(CorvaneMain(&kCorvaneModule), 0);
+    EXPECT_EQ(offscreen::IdleFramesBegun(), 2);
+    EXPECT_EQ(g_application, nullptr);
+    EXPECT_EQ(g_woodTexture, nullptr);
+
+    ASSERT_TRUE(Start(config));
+    offscreen::PostClose();
+    app->Run();
+    EXPECT_TRUE(offscreen::WindowDestroyed()) << "closing destroys the window before shut-down";
+}
+
+TEST_F(ApplicationTest, ZeroClientHeightKeepsTheProjectionFinite)
+{
+    offscreen::Config config;
+    config.clientHeight = 0;
+    ASSERT_TRUE(Start(config));
+    for (int width : {0, 640}) {
+        app->Resize(width, 0);
+        GLfloat projection[16];
+        glGetFloatv(GL_PROJECTION_MATRIX, projection);
+        for (float element : projection)
+            ASSERT_TRUE(std::isfinite(element)) << width;
+    }
+    app->IdleFrame();
+}
+
+}  // namespace
