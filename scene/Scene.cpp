@@ -1,25 +1,388 @@
-// Scene construction, animation and rendering. (The objects arrive with the scene objects;
-// until then the scene holds its flags and draws nothing.)
+// Scene: building the camera, the two spot lights, the floor and the shape; animating them;
+// and drawing a frame. Light is accumulated in the colour buffer (a base pass lit by the
+// fixed directional light, one additive pass per spot light with the glass picture
+// projected from it), then multiplied by the surface textures, with the shape's specular
+// highlight added last. Shadows are the shape flattened onto the floor from each light,
+// marked in a stencil bit of that light's own and left out of its floor pass.
 #include "scene/Scene.h"
 
+#include <GL/gl.h>
+
+#include <cmath>
+
 #include "app/Globals.h"
+#include "math/Constants.h"
 #include "math/FastSqrt.h"
+#include "math/Vector3.h"
+#include "objects/CFloor.h"
+#include "objects/CShape.h"
+#include "objects/CSpotLight.h"
+#include "scene/OrbitCamera.h"
+#include "texture/Texture.h"
 
 float light2Time = 0.0f;
 
+namespace {
+
+// The fixed directional light; w = 0, given under the view so it is fixed in the world.
+constexpr float kLight0Ambient[4] = {0.2f, 0.2f, 0.2f, 1.0f};
+constexpr float kLight0Diffuse[4] = {0.4f, 0.4f, 0.4f, 1.0f};
+constexpr float kLight0Specular[4] = {0.3f, 0.3f, 0.3f, 1.0f};
+constexpr float kLight0Position[4] = {-1.0f, -1.0f, 1.0f, 0.0f};
+
+// Object-linear wood planes: both about 0.02236 long, so the picture repeats about every
+// 44.7 units on the shape whatever its form.
+constexpr float kWoodPlaneS[4] = {0.02f, 0.0f, 0.01f, 0.5f};
+constexpr float kWoodPlaneT[4] = {0.0f, 0.02236f, 0.0f, 0.5f};
+
+// Stencil bits: one per light, so where both shadows overlap both lights are left out.
+constexpr GLint kLight1Stencil = 1;
+constexpr GLint kLight2Stencil = 2;
+
+void BindTexture(const Texture* texture)
+{
+    if (texture)
+        texture->Bind();
+    else
+        glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+// M <- M * R(angle, axis): a turn in the object's own frame; the position is unchanged.
+void RotateInOwnFrame(Matrix4& m, float degrees, float x, float y, float z)
+{
+    glPushMatrix();
+    glLoadMatrixf(m.Data());
+    glRotatef(degrees, x, y, z);
+    glGetFloatv(GL_MODELVIEW_MATRIX, m.Data());
+    glPopMatrix();
+}
+
+// M <- R(angle, axis) * M: a turn about an axis through the world origin.
+void RotateInWorld(Matrix4& m, float degrees, float x, float y, float z)
+{
+    glPushMatrix();
+    glLoadIdentity();
+    glRotatef(degrees, x, y, z);
+    glMultMatrixf(m.Data());
+    glGetFloatv(GL_MODELVIEW_MATRIX, m.Data());
+    glPopMatrix();
+}
+
+// Sets a light's axes from its beam direction d and an up hint u: z along d, y = d x u,
+// x = y x d, each normalised (the cross products use d as given).
+void SetLightFrame(Matrix4& m, const Vector3& d, const Vector3& u)
+{
+    Vector3 z = d;
+    z.Normalize();
+    Vector3 y = Cross(d, u);
+    y.Normalize();
+    Vector3 x = Cross(y, d);
+    x.Normalize();
+    m[0] = x.x; m[1] = x.y; m[2] = x.z;
+    m[4] = y.x; m[5] = y.y; m[6] = y.z;
+    m[8] = z.x; m[9] = z.y; m[10] = z.z;
+}
+
+// Projection from the light's position P onto the plane z = 0: (pz I - P plane^T).
+void MultShadowMatrix(const CSpotLight& light)
+{
+    const Matrix4& m = light.modelMatrix;
+    const float px = m[12], py = m[13], pz = m[14], pw = m[15];
+    const float shadow[16] = {
+        pz,  0.0f, 0.0f, 0.0f,
+        0.0f, pz,  0.0f, 0.0f,
+        -px, -py,  0.0f, -pw,
+        0.0f, 0.0f, 0.0f, pz,
+    };
+    glMultMatrixf(shadow);
+}
+
+void SetTextureGeneration(bool on)
+{
+    const GLenum coordinates[] = {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_Q};
+    for (GLenum coordinate : coordinates)
+        on ? glEnable(coordinate) : glDisable(coordinate);
+}
+
+// Texturing on with the picture projected from the light, or plain spot lighting.
+void SetupGlass(const CSpotLight& light, int glass)
+{
+    if (glass) {
+        glEnable(GL_TEXTURE_2D);
+        light.SetupTextureProjection();
+    } else {
+        glDisable(GL_TEXTURE_2D);
+    }
+}
+
+}  // namespace
+
 Scene::Scene()
 {
-    InitFastSqrtTable();
+    InitFastSqrtTable();  // before the camera or the light frames compute any length
     // One stencil bit per shadowed light: 2 with two or more bits, 1 with one, 0 without.
     shadow = (g_stencilBits >= 2 ? 1 : 0) + (g_stencilBits >= 1 ? 1 : 0);
 }
 
-Scene::~Scene() = default;
+Scene::~Scene()
+{
+    delete camera;
+    camera = nullptr;
+    delete light1;
+    light1 = nullptr;
+    delete light2;
+    light2 = nullptr;
+    delete floor;
+    floor = nullptr;
+    delete shape;
+    shape = nullptr;
+}
 
-void Scene::Build() {}
+void Scene::Build()
+{
+    camera = new OrbitCamera();
+    camera->Reset();
 
-void Scene::ChangeShape() {}
+    light1 = new CSpotLight(this, GL_LIGHT1);
+    light1->modelMatrix[12] = 0.0f;
+    light1->modelMatrix[13] = -60.0f;
+    light1->modelMatrix[14] = 60.0f;
+    SetLightFrame(light1->modelMatrix, Vector3(0.0f, 1.5f, -1.0f), Vector3(0.0f, 1.0f, 1.5f));
+    light1->Update();
 
-void Scene::Animate(float, bool) {}
+    light2 = new CSpotLight(this, GL_LIGHT2);
+    light2->modelMatrix[12] = 30.0f;
+    light2->modelMatrix[13] = 0.0f;
+    light2->modelMatrix[14] = 60.0f;
+    SetLightFrame(light2->modelMatrix, Vector3(-1.0f, 0.5f, -2.0f), Vector3(-2.0f, 1.0f, 1.0f));
+    light2->Update();
 
-void Scene::RenderFrame() {}
+    floor = new CFloor(this);
+    floor->Update();
+
+    shape = new CShape(this);
+    shape->modelMatrix[14] += 20.0f;  // floats 20 units above the floor
+    shape->Update();
+}
+
+void Scene::ChangeShape() { shape->ChangeShape(); }
+
+void Scene::Animate(float dt, bool paused)
+{
+    camera->UpdateFromKeys(dt);  // the camera answers the keys even while paused
+    if (paused)
+        return;
+
+    if (rotate)
+        RotateInOwnFrame(shape->modelMatrix, 120.0f * dt, 1.0f, 0.5f, 0.0f);
+
+    if (light1Moving && light1Enabled) {
+        // Circles the world z axis at 90 degrees/s and spins about its beam at 30 degrees/s,
+        // which turns the projected picture.
+        RotateInWorld(light1->modelMatrix, 90.0f * dt, 0.0f, 0.0f, 1.0f);
+        RotateInOwnFrame(light1->modelMatrix, -30.0f * dt, 0.0f, 0.0f, 1.0f);
+    }
+
+    if (light2Moving && light2Enabled) {
+        light2Time += dt;
+        const float t = light2Time;
+        Matrix4& m = light2->modelMatrix;
+        m[12] = 30.0f + 20.0f * std::sin(t);
+        m[13] = 30.0f * std::cos(1.8f * t);
+        m[14] = 60.0f + 15.0f * std::sin(2.8f * t);
+        RotateInOwnFrame(m, 120.0f * dt, 0.0f, -0.2f, 1.0f);  // the beam wobbles
+    }
+}
+
+void Scene::RenderFrame()
+{
+    const GLenum light1Id = light1->lightId;
+    const GLenum light2Id = light2->lightId;
+
+    // View and lights.
+    glLoadIdentity();
+    camera->ApplyView();
+    glLightfv(GL_LIGHT0, GL_AMBIENT, kLight0Ambient);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, kLight0Diffuse);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, kLight0Specular);
+    glLightfv(GL_LIGHT0, GL_POSITION, kLight0Position);
+    light1->ApplyLight();  // both, enabled or not: the parameters are per frame
+    light2->ApplyLight();
+
+    // The scene material: the textures passes supply the colour, lights only intensity.
+    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, kBlack.Data());
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, kWhite.Data());
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, kWhite.Data());
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, kBlack.Data());
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 0.0f);
+
+    if (shadow) {
+        // With a single stencil bit only light 1 can be shadowed; light 2 then lights the
+        // floor unmasked instead of failing the stencil test everywhere.
+        const bool light2Shadowed = g_stencilBits >= 2;
+        glPushAttrib(GL_ENABLE_BIT | GL_STENCIL_BUFFER_BIT | GL_DEPTH_BUFFER_BIT |
+                     GL_LIGHTING_BIT);
+
+        // Mark the shadows: the shape flattened onto z = 0, stencil only, no depth test,
+        // so shadow hidden behind the shape is marked too.
+        glDisable(GL_LIGHTING);
+        glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+        glDisable(GL_DEPTH_TEST);
+        glEnable(GL_STENCIL_TEST);
+        glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
+        if (light1Enabled) {
+            glStencilFunc(GL_NOTEQUAL, kLight1Stencil, kLight1Stencil);
+            glStencilMask(kLight1Stencil);
+            glPushMatrix();
+            MultShadowMatrix(*light1);
+            shape->RenderGeometry();
+            glPopMatrix();
+        }
+        if (light2Enabled && light2Shadowed) {
+            glStencilFunc(GL_NOTEQUAL, kLight2Stencil, kLight2Stencil);
+            glStencilMask(kLight2Stencil);
+            glPushMatrix();
+            MultShadowMatrix(*light2);
+            shape->RenderGeometry();
+            glPopMatrix();
+        }
+
+        // Floor base pass, lit by the directional light; lays down depth.
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glEnable(GL_DEPTH_TEST);
+        glDisable(GL_STENCIL_TEST);
+        glEnable(GL_LIGHTING);
+        glEnable(GL_LIGHT0);
+        floor->RenderGeometry();
+        glDisable(GL_LIGHT0);
+
+        // Each spot light adds its light (through the glass) outside its own shadow.
+        glDisable(GL_DEPTH_TEST);
+        glEnable(GL_STENCIL_TEST);
+        glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+        BindTexture(g_glassTexture);
+        SetTextureGeneration(true);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_ONE, GL_ONE);
+        if (light1Enabled) {
+            glEnable(light1Id);
+            glStencilFunc(GL_NOTEQUAL, kLight1Stencil, kLight1Stencil);
+            SetupGlass(*light1, light1Glass);
+            floor->RenderGeometry();
+        }
+        if (light2Enabled) {
+            glDisable(light1Id);
+            glEnable(light2Id);
+            if (light2Shadowed)
+                glStencilFunc(GL_NOTEQUAL, kLight2Stencil, kLight2Stencil);
+            else
+                glDisable(GL_STENCIL_TEST);
+            SetupGlass(*light2, light2Glass);
+            floor->RenderGeometry();
+        }
+        SetTextureGeneration(false);
+        glDisable(GL_STENCIL_TEST);
+    } else {
+        // Without shadows the stencil buffer is neither tested nor written.
+        glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_LIGHTING_BIT);
+        glEnable(GL_LIGHT0);
+        floor->RenderGeometry();
+        glDisable(GL_LIGHT0);
+        glDisable(GL_DEPTH_TEST);
+
+        BindTexture(g_glassTexture);
+        SetTextureGeneration(true);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_ONE, GL_ONE);
+        if (light1Enabled) {
+            glEnable(light1Id);
+            glDisable(light2Id);
+            SetupGlass(*light1, light1Glass);
+            floor->RenderGeometry();
+        }
+        if (light2Enabled) {
+            glDisable(light1Id);
+            glEnable(light2Id);
+            SetupGlass(*light2, light2Glass);
+            floor->RenderGeometry();
+        }
+        SetTextureGeneration(false);
+    }
+
+    // Floor texture: the accumulated light times the floor picture.
+    glDisable(GL_LIGHTING);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glBlendFunc(GL_DST_COLOR, GL_ZERO);
+    glEnable(GL_TEXTURE_2D);
+    BindTexture(g_floorTexture);
+    floor->RenderGeometry();
+    glPopAttrib();
+
+    // Shape: base pass (writes depth and hides the floor behind it), then the spot lights
+    // added at equal depth without writing it.
+    glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_LIGHTING_BIT);
+    glEnable(GL_LIGHT0);
+    shape->RenderGeometry();
+    glDisable(GL_LIGHT0);
+    glDepthMask(GL_FALSE);
+
+    BindTexture(g_glassTexture);
+    SetTextureGeneration(true);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    if (light1Enabled) {
+        glEnable(light1Id);
+        glDisable(light2Id);
+        SetupGlass(*light1, light1Glass);
+        shape->RenderGeometry();
+    }
+    if (light2Enabled) {
+        glDisable(light1Id);
+        glEnable(light2Id);
+        SetupGlass(*light2, light2Glass);
+        shape->RenderGeometry();
+    }
+
+    // Wood: the accumulated light times the wood picture, mapped by object coordinates.
+    glDisable(GL_TEXTURE_GEN_Q);
+    glDisable(GL_LIGHTING);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glBlendFunc(GL_DST_COLOR, GL_ZERO);
+    glEnable(GL_TEXTURE_2D);
+    BindTexture(g_woodTexture);
+    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_OBJECT_LINEAR);
+    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_OBJECT_LINEAR);
+    glTexGenfv(GL_S, GL_OBJECT_PLANE, kWoodPlaneS);
+    glTexGenfv(GL_T, GL_OBJECT_PLANE, kWoodPlaneT);
+    shape->RenderGeometry();
+
+    // Specular highlights of every enabled light, added untextured and without the glass.
+    glDisable(GL_TEXTURE_GEN_S);
+    glDisable(GL_TEXTURE_GEN_T);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    if (light1Enabled)
+        glEnable(light1Id);
+    if (light2Enabled)
+        glEnable(light2Id);
+    glDisable(GL_TEXTURE_2D);
+    glBlendFunc(GL_ONE, GL_ONE);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, kBlack.Data());
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, kBlack.Data());
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, shape->specular.Data());
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, shape->shininess);
+    shape->RenderGeometry();
+    glPopAttrib();
+
+    // Lamp bodies with their own materials, lit by the directional light; then the panes.
+    glEnable(GL_LIGHT0);
+    if (light1Enabled)
+        light1->Render();
+    if (light2Enabled)
+        light2->Render();
+    glDisable(GL_LIGHT0);
+    if (light1Enabled && light1Glass)
+        light1->RenderGlass();
+    if (light2Enabled && light2Glass)
+        light2->RenderGlass();
+}
