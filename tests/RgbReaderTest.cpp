@@ -1,0 +1,225 @@
+// The SGI RGB reader on byte buffers: both byte orders, verbatim and run-length storage,
+// grey and four-channel files, and the damaged variants it must refuse without reading
+// outside its buffers or the file.
+#include <gtest/gtest.h>
+
+#include "TextureTestFiles.h"
+#include "texture/MemoryByteSource.h"
+#include "texture/RgbReader.h"
+
+using namespace texture_test;
+
+namespace {
+
+struct Loaded {
+    RgbStatus status = RgbStatus::kOk;
+    std::unique_ptr<RgbImage> image;
+
+    Bytes Pixels() const
+    {
+        return image ? Bytes(image->pixels,
+                             image->pixels + size_t(image->width) * image->height * 3)
+                     : Bytes();
+    }
+};
+
+Loaded Load(const Bytes& file, int32_t maxDimension = kMaxImageDimension)
+{
+    MemoryByteSource source(file.data(), file.size());
+    Loaded loaded;
+    loaded.image = LoadRgbImage(source, &loaded.status, maxDimension);
+    return loaded;
+}
+
+void ExpectInvalid(const Bytes& file, const std::string& what)
+{
+    const Loaded loaded = Load(file);
+    EXPECT_EQ(loaded.status, RgbStatus::kInvalidFile) << what;
+    EXPECT_EQ(loaded.image, nullptr) << what;
+}
+
+// The 2 x 2 picture whose planes are 1 2 3 4, 5 6 7 8, 9 10 11 12.
+const Bytes kPlanes = CountingBytes(12, 1);
+const Bytes kPixels = {1, 5, 9, 2, 6, 10, 3, 7, 11, 4, 8, 12};
+
+// Channel planes split into rows of `width` bytes, each packed as literal packets.
+std::vector<Bytes> PackRows(const Bytes& planes, size_t width)
+{
+    std::vector<Bytes> packed;
+    for (size_t i = 0; i + width <= planes.size(); i += width)
+        packed.push_back(PackLiteral(Bytes(planes.begin() + long(i),
+                                           planes.begin() + long(i + width))));
+    return packed;
+}
+
+}  // namespace
+
+TEST(RgbReader, ReadsVerbatimFilesInBothByteOrders)
+{
+    for (const bool bigEndian : {true, false}) {
+        RgbFields fields;
+        fields.bigEndian = bigEndian;
+        const Loaded loaded = Load(MakeRgbVerbatim(fields, kPlanes));
+        ASSERT_EQ(loaded.status, RgbStatus::kOk) << bigEndian;
+        ASSERT_NE(loaded.image, nullptr);
+        EXPECT_EQ(loaded.image->width, 2);
+        EXPECT_EQ(loaded.image->height, 2);
+        EXPECT_EQ(loaded.Pixels(), kPixels) << "bigEndian " << bigEndian;
+    }
+    // The low byte of `type` is the depth; only 2 (two bytes per channel) is refused.
+    RgbFields deep;
+    deep.bytesPerChannel = 2;
+    ExpectInvalid(MakeRgbVerbatim(deep, CountingBytes(24)), "two bytes per channel");
+}
+
+TEST(RgbReader, ReadsRunLengthFilesInBothByteOrders)
+{
+    for (const bool bigEndian : {true, false}) {
+        RgbFields fields;
+        fields.bigEndian = bigEndian;
+        // Row 0 of channel 0 as a run: 01 02 is stored as a literal; row 1 of channel 1 as
+        // two one-byte runs.
+        std::vector<Bytes> rows = PackRows(kPlanes, 2);
+        rows[3] = {0x01, 7, 0x01, 8, 0x00};
+        const Loaded loaded = Load(MakeRgbRunLength(fields, rows));
+        ASSERT_EQ(loaded.status, RgbStatus::kOk) << bigEndian;
+        EXPECT_EQ(loaded.Pixels(), kPixels) << "bigEndian " << bigEndian;
+    }
+}
+
+TEST(RgbReader, DecodesPacketsOfARow)
+{
+    RgbFields fields;
+    fields.xsize = 5;
+    fields.ysize = 1;
+    fields.zsize = 1;
+    const Bytes file = MakeRgbRunLength(fields, {{0x83, 0x0A, 0x0B, 0x0C, 0x02, 0x07, 0x00}});
+    MemoryByteSource source(file.data(), file.size());
+    RgbStatus status;
+    RgbFile* rgbFile = OpenRgbFile(source, &status);
+    ASSERT_NE(rgbFile, nullptr);
+    uint8_t row[5] = {};
+    EXPECT_EQ(ReadRgbRow(rgbFile, row, 0, 0), RgbStatus::kOk);
+    EXPECT_EQ(Bytes(row, row + 5), (Bytes{0x0A, 0x0B, 0x0C, 0x07, 0x07}));
+    // Rows and channels outside the picture are refused, not read.
+    EXPECT_EQ(ReadRgbRow(rgbFile, row, 1, 0), RgbStatus::kInvalidFile);
+    EXPECT_EQ(ReadRgbRow(rgbFile, row, -1, 0), RgbStatus::kInvalidFile);
+    EXPECT_EQ(ReadRgbRow(rgbFile, row, 0, 1), RgbStatus::kInvalidFile);
+    CloseRgbFile(rgbFile);
+
+    // A row that fills its width exactly may end with its stored bytes instead of a 0 packet.
+    EXPECT_EQ(Load(MakeRgbRunLength(fields, {{0x83, 1, 2, 3, 0x02, 4}})).Pixels(),
+              (Bytes{1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 4, 4, 4}));
+}
+
+TEST(RgbReader, GreyAndFourChannelFiles)
+{
+    // One or two channels: channel 0 is grey and gives red, green and blue.
+    for (const uint16_t channels : {1, 2}) {
+        RgbFields fields;
+        fields.zsize = channels;
+        const Bytes planes = CountingBytes(4 * channels, 1);
+        const Bytes grey = {1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4};
+        EXPECT_EQ(Load(MakeRgbVerbatim(fields, planes)).Pixels(), grey) << channels;
+        EXPECT_EQ(Load(MakeRgbRunLength(fields, PackRows(planes, 2))).Pixels(), grey)
+            << channels;
+    }
+    // A fourth channel (alpha) is never read: the pixels are those of the first three.
+    RgbFields fields;
+    fields.zsize = 4;
+    const Bytes planes = CountingBytes(16, 1);
+    EXPECT_EQ(Load(MakeRgbVerbatim(fields, planes)).Pixels(), kPixels);
+    EXPECT_EQ(Load(MakeRgbRunLength(fields, PackRows(planes, 2))).Pixels(), kPixels);
+}
+
+TEST(RgbReader, RefusesBadHeaders)
+{
+    Bytes file = MakeRgbVerbatim(RgbFields{}, kPlanes);
+    file[0] = file[1] = 0;
+    ExpectInvalid(file, "magic 00 00");
+    file[0] = 0xDA;
+    file[1] = 0xDA;
+    ExpectInvalid(file, "magic DA DA");
+
+    const auto variant = [](auto change) {
+        RgbFields fields;
+        change(fields);
+        return MakeRgbVerbatim(fields, CountingBytes(64));
+    };
+    ExpectInvalid(variant([](RgbFields& f) { f.zsize = 0; }), "zsize 0");
+    ExpectInvalid(variant([](RgbFields& f) { f.xsize = 0; }), "xsize 0");
+    ExpectInvalid(variant([](RgbFields& f) { f.ysize = 0; }), "ysize 0");
+
+    // The size cap applies before any buffer is sized from the header.
+    RgbFields wide;
+    wide.xsize = kMaxImageDimension + 1;
+    wide.ysize = 1;
+    wide.zsize = 1;
+    ExpectInvalid(MakeRgbVerbatim(wide, Bytes(wide.xsize, 9)), "xsize over the cap");
+    wide.xsize = 8;
+    EXPECT_EQ(Load(MakeRgbVerbatim(wide, Bytes(8, 9)), 8).status, RgbStatus::kOk);
+    EXPECT_EQ(Load(MakeRgbVerbatim(wide, Bytes(8, 9)), 7).status, RgbStatus::kInvalidFile);
+}
+
+TEST(RgbReader, RefusesEveryTruncation)
+{
+    RgbFields fields;
+    const Bytes verbatim = MakeRgbVerbatim(fields, kPlanes);
+    const Bytes runLength = MakeRgbRunLength(fields, PackRows(kPlanes, 2));
+    for (const Bytes* file : {&verbatim, &runLength}) {
+        ASSERT_EQ(Load(*file).status, RgbStatus::kOk);
+        for (size_t length = 0; length < file->size(); ++length)
+            ExpectInvalid(Bytes(file->begin(), file->begin() + long(length)),
+                          "prefix " + std::to_string(length) + " of " +
+                              std::to_string(file->size()));
+    }
+}
+
+TEST(RgbReader, RefusesDamagedRunLengthData)
+{
+    RgbFields fields;
+    fields.xsize = 4;
+    fields.ysize = 1;
+    fields.zsize = 1;
+    const auto withRow = [&](const Bytes& row) { return MakeRgbRunLength(fields, {row}); };
+    ASSERT_EQ(Load(withRow({0x04, 5, 0})).status, RgbStatus::kOk);
+
+    ExpectInvalid(withRow({0x05, 5, 0}), "run past the width");
+    ExpectInvalid(withRow({0x85, 1, 2, 3, 4, 5, 0}), "literal past the width");
+    ExpectInvalid(withRow({0x02, 5, 0x03, 6, 0}), "second packet past the width");
+    ExpectInvalid(withRow({0x03, 5, 0}), "row too short");
+    ExpectInvalid(withRow({0}), "empty row");
+    ExpectInvalid(withRow({0x84, 1, 2}), "literal beyond the stored row");
+    ExpectInvalid(withRow({0x02, 5, 0x02}), "run without its value");
+
+    // Table entries: a length beyond the packed-row buffer (256 x xsize bytes), a start or
+    // an end beyond the file, a start near 2^32 whose end wraps around in 32 bits.
+    const size_t startEntry = 512;
+    const size_t lengthEntry = 516;
+    Bytes file = withRow({0x04, 5, 0});
+    Poke32(file, lengthEntry, 256 * 4 + 1, true);
+    file.resize(file.size() + 256 * 4 + 1, 0);
+    ExpectInvalid(file, "length over the packed-row buffer");
+    file = withRow({0x04, 5, 0});
+    Poke32(file, startEntry, uint32_t(file.size()), true);
+    ExpectInvalid(file, "start at the end");
+    file = withRow({0x04, 5, 0});
+    Poke32(file, lengthEntry, 4, true);
+    ExpectInvalid(file, "end past the file");
+    file = withRow({0x04, 5, 0});
+    Poke32(file, startEntry, 0xFFFFFFFE, true);
+    ExpectInvalid(file, "start near 4 GiB");
+
+    // Tables larger than the file (ysize x zsize entries each) are refused before allocation.
+    RgbFields tall = fields;
+    tall.ysize = kMaxImageDimension;
+    tall.zsize = 0xFFFF;
+    tall.runLength = true;
+    ExpectInvalid(MakeRgbHeader(tall), "tables beyond the file");
+
+    // Rows may share stored bytes (identical rows stored once) and lie anywhere in the file.
+    file = MakeRgbRunLength(RgbFields{}, PackRows(Bytes(12, 3), 2));
+    for (uint32_t i = 1; i < 6; ++i)
+        Poke32(file, 512 + 4 * i, 512 + 48, true);
+    EXPECT_EQ(Load(file).Pixels(), Bytes(12, 3));
+}
