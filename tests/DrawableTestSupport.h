@@ -48,8 +48,9 @@ struct FeedbackVertex {
 using FeedbackPolygon = std::vector<FeedbackVertex>;
 
 // Runs `draw` in feedback mode and returns the polygons that survived clipping and culling,
-// each as its vertices in the order GL reports them. Other primitives are counted in
-// *others when given. Mesa 22.3 loses primitives (or crashes) when feeding back a display
+// each as its vertices in the order GL reports them; polygons of zero area are dropped,
+// since Mesa joins the strips of a display list with degenerate triangles that draw
+// nothing. Other primitives are counted in *others when given. Mesa 22.3 loses primitives (or crashes) when feeding back a display
 // list that mixes primitive types, as GLU's disks do: capture such geometry by calling
 // DrawGeometry directly, and lists only when they hold one primitive type.
 inline std::vector<FeedbackPolygon> CaptureFeedback(const std::function<void()>& draw,
@@ -82,7 +83,14 @@ inline std::vector<FeedbackPolygon> CaptureFeedback(const std::function<void()>&
             FeedbackPolygon polygon;
             for (int k = 0; k < count; ++k)
                 polygon.push_back(readVertex(i));
-            polygons.push_back(polygon);
+            float twiceArea = 0.0f;
+            for (int k = 0; k < count; ++k) {
+                const FeedbackVertex& a = polygon[k];
+                const FeedbackVertex& b = polygon[(k + 1) % count];
+                twiceArea += a.x * b.y - b.x * a.y;
+            }
+            if (twiceArea != 0.0f)
+                polygons.push_back(polygon);
         } else if (token == GL_PASS_THROUGH_TOKEN) {
             ++i;
         } else if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) {
