@@ -215,6 +215,7 @@ Window* CreateAppWindow(const char* className, const char* title, int, int)
     state.window = std::make_unique<Window>();
     Window* window = state.window.get();
     window->windowProc = windowClass->windowProc;
+    window->title.reserve(80);  // a frame-rate title then never allocates
     window->title = title ? title : "";
     window->menu = std::make_unique<Menu>();
     if (const Module* module = windowClass->instance) {

@@ -12,7 +12,7 @@
 #include "app/Application.h"
 #include "app/Resources.h"
 #include "platform/offscreen/Offscreen.h"
-#include "tools/snapshot/PngWriter.h"
+#include "tools/png/PngFile.h"
 #include "tools/snapshot/SnapshotOptions.h"
 
 namespace {
