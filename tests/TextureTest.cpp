@@ -3,6 +3,7 @@
 // committed pictures. Runs with a current GL context (offscreen backend).
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -15,6 +16,15 @@ using namespace texture_test;
 using platform::offscreen::MessageBoxes;
 
 namespace {
+
+// Writes the bytes to a file in the test's temporary directory; returns its path.
+std::string WriteTempFile(const std::string& name, const Bytes& bytes)
+{
+    const std::string path = testing::TempDir() + name;
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return path;
+}
 
 class TextureTest : public corvane::test::GLTest {
 protected:

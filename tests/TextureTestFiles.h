@@ -1,15 +1,11 @@
-// Byte-exact BMP and SGI RGB files built in memory for the reader and texture tests, so no
-// binary fixtures are needed. Builders write exactly the bytes a test asks for, including
-// damaged values, and nothing after the last byte the picture needs.
+// Byte-exact BMP and SGI RGB files built in memory for the reader and texture tests and the
+// fuzzers' seed corpus, so no binary fixtures are needed. Builders write exactly the bytes
+// asked for, damaged values included, and nothing after the last byte the picture needs.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
-#include <fstream>
-#include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 namespace texture_test {
 
@@ -155,17 +151,6 @@ inline Bytes PackLiteral(const Bytes& row)
     }
     out.push_back(0);
     return out;
-}
-
-// ---- Files ----
-
-// Writes the bytes to a file in the test's temporary directory; returns its path.
-inline std::string WriteTempFile(const std::string& name, const Bytes& bytes)
-{
-    const std::string path = testing::TempDir() + name;
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    return path;
 }
 
 }  // namespace texture_test

@@ -74,7 +74,8 @@ std::vector<Seed> RoseSeeds(float size)
         for (int k = 0; k < 3; ++k) {
             const float fx = (c & 1) ? 1.0f - corner[k][0] : corner[k][0];
             const float fy = (c & 2) ? 1.0f - corner[k][1] : corner[k][1];
-            seeds.push_back({fx * size, fy * size, k == 0 ? kSky : (k == 1 ? kCobalt : kTurquoise)});
+            const Color& color = k == 0 ? kSky : (k == 1 ? kCobalt : kTurquoise);
+            seeds.push_back({fx * size, fy * size, color});
         }
     }
     return seeds;
@@ -89,6 +90,9 @@ void PaintStainedGlass(Canvas& canvas)
     const std::vector<Seed> seeds = RoseSeeds(size);
     const float centre = size * 0.5f;
     const float rim = kRimRadius * size;
+    std::vector<bool> seedInside;  // the rim parts the window from the corners
+    for (const Seed& seed : seeds)
+        seedInside.push_back(std::hypot(seed.x - centre, seed.y - centre) < rim);
     for (int y = 0; y < canvas.Height(); ++y) {
         for (int x = 0; x < canvas.Width(); ++x) {
             const float px = float(x) + 0.5f;
@@ -99,8 +103,7 @@ void PaintStainedGlass(Canvas& canvas)
             size_t nearest = seeds.size();
             float nearestSq = 0.0f;
             for (size_t i = 0; i < seeds.size(); ++i) {
-                const bool seedInside = std::hypot(seeds[i].x - centre, seeds[i].y - centre) < rim;
-                if (seedInside != inside)
+                if (seedInside[i] != inside)
                     continue;
                 const float d = (px - seeds[i].x) * (px - seeds[i].x) +
                                 (py - seeds[i].y) * (py - seeds[i].y);
@@ -109,29 +112,31 @@ void PaintStainedGlass(Canvas& canvas)
                     nearestSq = d;
                 }
             }
-            float edge = 1e9f;  // pixels to the nearest cell boundary
+            // Distance to the nearest lead, negative inside it: the cell's own boundary,
+            // the rim circle and the frame, each with its half width.
+            float cellEdge = 1e9f;
             const Seed& own = seeds[nearest];
             for (size_t i = 0; i < seeds.size(); ++i) {
-                if (i == nearest)
+                if (i == nearest || seedInside[i] != inside)
                     continue;
                 const float sx = seeds[i].x - own.x;
                 const float sy = seeds[i].y - own.y;
                 const float d = (px - seeds[i].x) * (px - seeds[i].x) +
                                 (py - seeds[i].y) * (py - seeds[i].y);
-                edge = std::min(edge, (d - nearestSq) / (2.0f * std::hypot(sx, sy)));
+                cellEdge = std::min(cellEdge, (d - nearestSq) / (2.0f * std::hypot(sx, sy)));
             }
-            edge = std::min(edge, std::fabs(fromCentre - rim) - (kRimHalfWidth - kLeadHalfWidth) * scale);
-            const float frame = std::min({px, py, float(canvas.Width()) - px,
-                                          float(canvas.Height()) - py}) - kFrameWidth * scale;
-            edge = std::min(edge, frame + kLeadHalfWidth * scale);
+            const float toFrame = std::min({px, py, float(canvas.Width()) - px,
+                                            float(canvas.Height()) - py});
+            const float toLead = std::min({cellEdge - kLeadHalfWidth * scale,
+                                           std::fabs(fromCentre - rim) - kRimHalfWidth * scale,
+                                           toFrame - kFrameWidth * scale});
 
             // Glass: brighter towards the middle of the cell, with a faint ripple.
             const float ripple = FractalNoise(px / 32.0f, py / 32.0f, 8, 8, 3, 97u);
-            const float glow = 0.78f + 0.22f * SmoothStep(0.0f, 14.0f * scale, edge);
-            Color glass = Scale(own.color, glow * (0.90f + 0.18f * ripple));
+            const float glow = 0.78f + 0.22f * SmoothStep(0.0f, 12.0f * scale, toLead);
+            const Color glass = Scale(own.color, glow * (0.90f + 0.18f * ripple));
             // Lead with a soft edge one pixel wide.
-            const float lead = 1.0f - SmoothStep(kLeadHalfWidth * scale - 0.5f,
-                                                 kLeadHalfWidth * scale + 0.5f, edge);
+            const float lead = 1.0f - SmoothStep(-0.5f, 0.5f, toLead);
             canvas.Set(x, y, Mix(glass, kLead, lead));
         }
     }

@@ -1,0 +1,90 @@
+// corvane_fuzz_seeds: writes the seed corpus of the reader fuzzers into <dir>/bmp and
+// <dir>/rgb: small valid files of each layout the readers accept (both byte orders, verbatim
+// and run-length, grey and four channels) and a few near misses. Each seed is under 1 KiB.
+#include <cstdio>
+#include <string>
+#include <sys/stat.h>
+
+#include "TextureTestFiles.h"
+
+using namespace texture_test;
+
+namespace {
+
+bool Write(const std::string& path, const Bytes& bytes)
+{
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
+}
+
+std::vector<Bytes> PackRows(const Bytes& planes, size_t width)
+{
+    std::vector<Bytes> rows;
+    for (size_t i = 0; i + width <= planes.size(); i += width)
+        rows.push_back(PackLiteral(Bytes(planes.begin() + long(i),
+                                         planes.begin() + long(i + width))));
+    return rows;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: corvane_fuzz_seeds <dir>\n");
+        return 2;
+    }
+    const std::string dir = argv[1];
+    mkdir(dir.c_str(), 0755);
+    mkdir((dir + "/bmp").c_str(), 0755);
+    mkdir((dir + "/rgb").c_str(), 0755);
+    bool ok = true;
+
+    BmpFields square;
+    ok &= Write(dir + "/bmp/2x2", MakeBmp(square, CountingBytes(12)));
+    BmpFields odd;
+    odd.width = 3;
+    odd.height = 3;
+    ok &= Write(dir + "/bmp/3x3", MakeBmp(odd, CountingBytes(27)));
+    BmpFields gap = square;
+    gap.dataOffset = 64;
+    ok &= Write(dir + "/bmp/gap", MakeBmp(gap, CountingBytes(12)));
+    BmpFields topDown = square;
+    topDown.height = -2;
+    topDown.imageSize = 12;
+    ok &= Write(dir + "/bmp/top-down", MakeBmp(topDown, CountingBytes(12)));
+    BmpFields v5 = square;
+    v5.headerSize = 124;
+    ok &= Write(dir + "/bmp/v5", MakeBmp(v5, CountingBytes(12)));
+
+    const Bytes planes = CountingBytes(12);
+    for (const bool bigEndian : {true, false}) {
+        const std::string order = bigEndian ? "-be" : "-le";
+        RgbFields fields;
+        fields.bigEndian = bigEndian;
+        ok &= Write(dir + "/rgb/verbatim" + order, MakeRgbVerbatim(fields, planes));
+        ok &= Write(dir + "/rgb/rle" + order, MakeRgbRunLength(fields, PackRows(planes, 2)));
+    }
+    RgbFields grey;
+    grey.zsize = 1;
+    grey.xsize = 5;
+    grey.ysize = 2;
+    ok &= Write(dir + "/rgb/grey-runs",
+                MakeRgbRunLength(grey, {{0x83, 1, 2, 3, 0x02, 7, 0}, {0x05, 9, 0}}));
+    RgbFields four;
+    four.zsize = 4;
+    ok &= Write(dir + "/rgb/four-channels",
+                MakeRgbRunLength(four, PackRows(CountingBytes(16), 2)));
+    RgbFields deep;
+    deep.bytesPerChannel = 2;
+    ok &= Write(dir + "/rgb/two-bytes", MakeRgbVerbatim(deep, CountingBytes(24)));
+
+    if (!ok) {
+        std::fprintf(stderr, "corvane_fuzz_seeds: cannot write into %s\n", dir.c_str());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds the reader fuzzers with clang, writes their seed corpus and runs both side by side
+# for the given number of seconds (default 600), one process each. Usage:
+#   run-fuzzers.sh [seconds] [build directory, default build/fuzz]
+# Corpora, logs and findings (crash-*, leak-*, timeout-* files) stay in the build directory.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+seconds=${1:-600}
+build=${2:-$root/build/fuzz}
+
+CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCORVANE_FUZZ=ON -DCORVANE_BUILD_TESTS=OFF -DCORVANE_BUILD_BENCH=OFF >/dev/null
+cmake --build "$build" -j 2 --target bmp_fuzzer rgb_fuzzer corvane_fuzz_seeds
+
+seeds="$build/fuzz-seeds"
+"$build/tests/fuzz/corvane_fuzz_seeds" "$seeds"
+pids=()
+for reader in bmp rgb; do
+  corpus="$build/fuzz-corpus/$reader"
+  mkdir -p "$corpus" "$build/fuzz-findings/$reader"
+  "$build/tests/fuzz/${reader}_fuzzer" "$corpus" "$seeds/$reader" \
+    -max_total_time="$seconds" -print_final_stats=1 \
+    -artifact_prefix="$build/fuzz-findings/$reader/" >"$build/fuzz-$reader.log" 2>&1 &
+  pids+=($!)
+done
+status=0
+for pid in "${pids[@]}"; do wait "$pid" || status=1; done
+grep -h "stat::number_of_executed_units\|ERROR\|SUMMARY" "$build"/fuzz-*.log || true
+exit $status
