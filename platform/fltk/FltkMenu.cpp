@@ -1,0 +1,220 @@
+// The menu bar of a window: built from a menu template (popups nest as in a resource
+// script), items drawn as "label <tab> shortcut text", check marks as toggle items and
+// greying as inactive items. Choosing an item posts kMessageCommand with its id.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include <FL/fl_draw.H>
+
+#include "platform/fltk/FltkBackend.h"
+
+namespace platform {
+namespace {
+
+// Every item draws with this label type. The text before '\t' is the label ('&' marks
+// the mnemonic, underlined as FLTK underlines menu mnemonics); the text after it is shown
+// exactly as written, right-aligned. FLTK's own shortcut column is not used: it would
+// print its own key names ("Escape" where the menu says "Esc"), and a shortcut on the item
+// would let FLTK send the command itself, bypassing the accelerator table.
+constexpr Fl_Labeltype kMenuTextLabel = FL_FREE_LABELTYPE;
+constexpr int kMenuBarHeight = 25;  // pixels; fits FLTK's default 14-pixel font
+
+struct MenuText {
+    std::string label;
+    std::string shortcut;  // empty when the text has no '\t'
+};
+
+MenuText SplitMenuText(const char* text)
+{
+    MenuText parts;
+    const char* tab = std::strchr(text, '\t');
+    if (!tab) {
+        parts.label = text;
+        return parts;
+    }
+    parts.label.assign(text, size_t(tab - text));
+    // Menus draw with mnemonic underlining on; a doubled '&' prints one '&'.
+    for (const char* c = tab + 1; *c; ++c) {
+        if (*c == '&')
+            parts.shortcut += '&';
+        parts.shortcut += *c;
+    }
+    return parts;
+}
+
+// Room between the longest label and the shortcut column: two font sizes.
+int ShortcutGap(const Fl_Label* label) { return 2 * label->size; }
+
+// '@' is drawn as itself (symbol expansion off): item texts are shown as written.
+void DrawMenuText(const Fl_Label* label, int x, int y, int width, int height, Fl_Align align)
+{
+    const MenuText text = SplitMenuText(label->value);
+    fl_font(label->font, label->size);
+    fl_color(label->color);
+    fl_draw(text.label.c_str(), x, y, width, height, align, nullptr, 0);
+    if (!text.shortcut.empty())
+        fl_draw(text.shortcut.c_str(), x, y, width, height, FL_ALIGN_RIGHT, nullptr, 0);
+}
+
+void MeasureMenuText(const Fl_Label* label, int& width, int& height)
+{
+    const MenuText text = SplitMenuText(label->value);
+    fl_font(label->font, label->size);
+    width = 0;
+    height = 0;
+    fl_measure(text.label.c_str(), width, height, 0);
+    if (text.shortcut.empty())
+        return;
+    int shortcutWidth = 0, shortcutHeight = 0;
+    fl_measure(text.shortcut.c_str(), shortcutWidth, shortcutHeight, 0);
+    width += ShortcutGap(label) + shortcutWidth;
+    height = std::max(height, shortcutHeight);
+}
+
+void RegisterMenuLabelType()
+{
+    static bool registered = false;
+    if (!registered) {
+        Fl::set_labeltype(kMenuTextLabel, DrawMenuText, MeasureMenuText);
+        registered = true;
+    }
+}
+
+Fl_Menu_Item MakeItem(const char* text, int flags, unsigned id)
+{
+    Fl_Menu_Item item{};
+    item.text = text;
+    item.flags = flags;
+    item.labeltype_ = kMenuTextLabel;
+    item.user_data_ = reinterpret_cast<void*>(uintptr_t(id));
+    return item;
+}
+
+void OnMenuPicked(Fl_Widget* widget, void* data)
+{
+    auto* window = static_cast<Window*>(data);
+    auto* item = const_cast<Fl_Menu_Item*>(static_cast<Fl_Menu_*>(widget)->mvalue());
+    if (!item || !IsLiveWindow(window))
+        return;
+    // FLTK flips a toggle item's mark as it is chosen. Marks change only through
+    // CheckMenuItem, when the application has handled the command.
+    if (item->flags & FL_MENU_TOGGLE)
+        item->flags ^= FL_MENU_VALUE;
+    PostAppMessage(window, kMessageCommand, uintptr_t(item->argument()), 0);
+}
+
+// Sets or clears `flag` on item `id`; redraws the bar when something changed.
+void SetItemFlag(Menu* menu, unsigned id, int flag, bool set)
+{
+    if (!menu)
+        return;
+    Fl_Menu_Item* item = menu->Find(id);
+    if (!item)
+        return;
+    const int flags = set ? item->flags | flag : item->flags & ~flag;
+    if (flags == item->flags)
+        return;
+    item->flags = flags;
+    if (menu->bar)
+        menu->bar->redraw();
+}
+
+}  // namespace
+
+Fl_Menu_Item* Menu::Find(unsigned id)
+{
+    for (Fl_Menu_Item& item : items)
+        if (item.text && !(item.flags & FL_SUBMENU) && item.argument() == long(id))
+            return &item;
+    return nullptr;
+}
+
+int MenuBarHeight() { return kMenuBarHeight; }
+
+void BuildMenu(Window* window, const MenuTemplate* menuTemplate, int x, int y, int width,
+               int height)
+{
+    RegisterMenuLabelType();
+    Menu& menu = window->menu;
+    std::vector<Fl_Menu_Item>& items = menu.items;
+    // Per open level, the index of its latest entry (-1 before the first): a separator
+    // puts a divider line below that entry.
+    std::vector<long> lastEntry{-1};
+    for (size_t i = 0; i < menuTemplate->count; ++i) {
+        const MenuEntry& entry = menuTemplate->entries[i];
+        switch (entry.kind) {
+        case MenuEntry::kPopup:
+        case MenuEntry::kItem: {
+            menu.labels.emplace_back(entry.text ? entry.text : "");
+            const bool popup = entry.kind == MenuEntry::kPopup;
+            items.push_back(MakeItem(menu.labels.back().c_str(), popup ? FL_SUBMENU : 0,
+                                     popup ? 0 : entry.id));
+            lastEntry.back() = long(items.size() - 1);
+            if (popup)
+                lastEntry.push_back(-1);
+            break;
+        }
+        case MenuEntry::kSeparator:
+            if (lastEntry.back() >= 0)
+                items[size_t(lastEntry.back())].flags |= FL_MENU_DIVIDER;
+            break;
+        case MenuEntry::kEndPopup:
+            if (lastEntry.size() > 1) {  // an unmatched end is ignored
+                items.push_back(Fl_Menu_Item{});
+                lastEntry.pop_back();
+            }
+            break;
+        }
+    }
+    while (lastEntry.size() > 1) {  // popups left open by the template end with it
+        items.push_back(Fl_Menu_Item{});
+        lastEntry.pop_back();
+    }
+    items.push_back(Fl_Menu_Item{});
+
+    menu.bar = new Fl_Menu_Bar(x, y, width, height);
+    menu.bar->menu(items.data());
+    menu.bar->callback(OnMenuPicked, window);
+    // A callback for every choice, also when the same item is chosen twice in a row.
+    menu.bar->when(FL_WHEN_RELEASE_ALWAYS);
+    // Keys belong to the accelerator table; the bar never holds the keyboard focus.
+    menu.bar->clear_visible_focus();
+}
+
+Menu* GetWindowMenu(Window* window)
+{
+    return IsLiveWindow(window) && window->menu.bar ? &window->menu : nullptr;
+}
+
+void CheckMenuItem(Menu* menu, unsigned id, bool checked)
+{
+    if (!menu)
+        return;
+    // An item becomes a toggle item (with room for its mark) once it is first checked or
+    // unchecked; items the program never marks show no check box.
+    if (Fl_Menu_Item* item = menu->Find(id))
+        item->flags |= FL_MENU_TOGGLE;
+    SetItemFlag(menu, id, FL_MENU_VALUE, checked);
+}
+
+void EnableMenuItem(Menu* menu, unsigned id, bool enabled)
+{
+    SetItemFlag(menu, id, FL_MENU_INACTIVE, !enabled);
+}
+
+bool IsMenuItemChecked(Menu* menu, unsigned id)
+{
+    const Fl_Menu_Item* item = menu ? menu->Find(id) : nullptr;
+    return item && (item->flags & FL_MENU_VALUE);
+}
+
+// An id with no item is enabled: its accelerator, if any, sends the command.
+bool IsMenuItemEnabled(Menu* menu, unsigned id)
+{
+    const Fl_Menu_Item* item = menu ? menu->Find(id) : nullptr;
+    return !item || !(item->flags & FL_MENU_INACTIVE);
+}
+
+}  // namespace platform

@@ -1,0 +1,387 @@
+// The FLTK backend's windows and messages: window classes, the main window (an Fl_Window
+// with the menu bar above a GL client view), the message queue fed by FLTK's event
+// handling, keystrokes and key state, focus, the clock, start-up and process exit.
+#include <X11/XKBlib.h>
+#include <GL/freeglut.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "platform/fltk/FltkBackend.h"
+#include "platform/fltk/FltkClientView.h"
+
+namespace platform {
+namespace {
+
+// The Win32 allowance in the outer size passed to CreateAppWindow: 8 pixels of frame
+// across, 46 of frame, caption and menu bar down. What remains is the client area.
+constexpr int kFrameAllowanceX = 8;
+constexpr int kFrameAllowanceY = 46;
+
+Key KeyFromFltk(int fltkKey)
+{
+    if (fltkKey >= FL_F + 1 && fltkKey <= FL_F + 12)
+        return Key(int(Key::kF1) + (fltkKey - (FL_F + 1)));
+    switch (fltkKey) {
+    case FL_Escape: return Key::kEscape;
+    case ' ': return Key::kSpace;
+    case FL_Pause: return Key::kPause;
+    case FL_Left: return Key::kLeft;
+    case FL_Right: return Key::kRight;
+    case FL_Up: return Key::kUp;
+    case FL_Down: return Key::kDown;
+    case FL_Home: return Key::kHome;
+    case FL_End: return Key::kEnd;
+    default: return Key::kNone;
+    }
+}
+
+Window* FindByFltkWindow(const Fl_Window* fltkWindow)
+{
+    if (!fltkWindow)
+        return nullptr;
+    const Fl_Window* top = fltkWindow->top_window();
+    for (const auto& window : State().windows)
+        if (!window->destroyed && (window->frame == fltkWindow || window->frame == top))
+            return window.get();
+    return nullptr;
+}
+
+// Every FLTK event passes through here first. Keys of this backend's windows are taken
+// before FLTK routes them: they become kMessageKeyDown for the accelerator table and the
+// key state for IsKeyDown. FLTK would otherwise use them itself: Escape closes a window,
+// arrows move the keyboard focus between widgets.
+int DispatchEvent(int event, Fl_Window* fltkWindow)
+{
+    Backend& state = State();
+    switch (event) {
+    case FL_KEYUP: {
+        // A key released anywhere is up, also while a menu or a message box has the
+        // keyboard; otherwise it would read held until its next press.
+        const Key key = KeyFromFltk(Fl::event_key());
+        if (key != Key::kNone)
+            state.keyDown[size_t(key)] = false;
+        break;
+    }
+    case FL_KEYDOWN: {
+        const Key key = KeyFromFltk(Fl::event_key());
+        Window* window = FindByFltkWindow(fltkWindow);
+        // An open menu (grab) or message box (modal) has the keyboard to itself.
+        if (key == Key::kNone || !window || Fl::grab() || Fl::modal())
+            break;
+        state.keyDown[size_t(key)] = true;
+        // Accelerators are plain keys: with a modifier held the keystroke is no
+        // accelerator, and FLTK gets it (Alt+letter opens a menu by its mnemonic).
+        if (Fl::event_state() & (FL_SHIFT | FL_CTRL | FL_ALT | FL_META))
+            break;
+        PostAppMessage(window, kMessageKeyDown, uintptr_t(key), 0);
+        return 1;
+    }
+    case FL_UNFOCUS:
+        // Releases that happen while another program has the keyboard never reach us.
+        if (FindByFltkWindow(fltkWindow))
+            state.keyDown.fill(false);
+        break;
+    default:
+        break;
+    }
+    return Fl::handle_(event, fltkWindow);
+}
+
+// The frame's callback runs for the close box (FL_CLOSE) and, in FLTK's default
+// handling, for Escape; only the close box means "close".
+void OnFrameCallback(Fl_Widget*, void* data)
+{
+    auto* window = static_cast<Window*>(data);
+    if (Fl::event() == FL_CLOSE && IsLiveWindow(window))
+        PostAppMessage(window, kMessageClose, 0, 0);
+}
+
+const MenuTemplate* FindMenuTemplate(const Module* module, unsigned id)
+{
+    if (!module)
+        return nullptr;
+    for (size_t i = 0; i < module->menuCount; ++i)
+        if (module->menus[i].resourceId == id)
+            return &module->menus[i];
+    return nullptr;
+}
+
+intptr_t Send(Window* window, unsigned message, uintptr_t wParam, intptr_t lParam)
+{
+    return window->windowProc(window, message, wParam, lParam);
+}
+
+void DestroyAppWindow(Window* window)
+{
+    if (!IsLiveWindow(window))
+        return;
+    ParkWindowContext(window);
+    window->destroyed = true;
+    Backend& state = State();
+    state.queue.erase(std::remove_if(state.queue.begin(), state.queue.end(),
+                                     [window](const MessageRecord& record) {
+                                         return record.window == window;
+                                     }),
+                      state.queue.end());
+    Fl_Window* frame = window->frame;
+    window->frame = nullptr;
+    window->view = nullptr;
+    window->menu.bar = nullptr;
+    // Deferred deletion: this may run inside one of the frame's own callbacks.
+    frame->hide();
+    Fl::delete_widget(frame);
+    Send(window, kMessageDestroy, 0, 0);
+}
+
+}  // namespace
+
+Backend& State()
+{
+    static Backend* state = new Backend;
+    return *state;
+}
+
+void EnsureDisplay()
+{
+    Backend& state = State();
+    if (state.displayReady)
+        return;
+    fl_open_display();
+    // Without this, X reports a held key as a stream of release/press pairs, and the key
+    // would read as released between them.
+    Bool supported = False;
+    XkbSetDetectableAutoRepeat(fl_display, True, &supported);
+    state.detectableAutoRepeat = supported;
+    Fl::event_dispatch(DispatchEvent);
+    Fl::scheme("gtk+");
+    state.displayReady = true;
+}
+
+bool IsLiveWindow(const Window* window)
+{
+    if (!window)
+        return false;
+    for (const auto& known : State().windows)
+        if (known.get() == window)
+            return !window->destroyed;
+    return false;
+}
+
+void PostAppMessage(Window* window, unsigned message, uintptr_t wParam, intptr_t lParam)
+{
+    State().queue.push_back({window, message, wParam, lParam});
+}
+
+void SendPaint(Window* window)
+{
+    if (!IsLiveWindow(window))
+        return;
+    BindWindowContext(window);
+    Send(window, kMessagePaint, 0, 0);
+}
+
+void SendSize(Window* window)
+{
+    if (!IsLiveWindow(window) || !window->shown)
+        return;
+    const int width = window->view->w();
+    const int height = window->view->h();
+    if (width == window->sentWidth && height == window->sentHeight)
+        return;
+    window->sentWidth = width;
+    window->sentHeight = height;
+    BindWindowContext(window);
+    const uintptr_t size = (uintptr_t(width) & 0xFFFF) | ((uintptr_t(height) & 0xFFFF) << 16);
+    Send(window, kMessageSize, 0, intptr_t(size));
+}
+
+const char* BackendErrorText(unsigned code)
+{
+    switch (code) {
+    case kErrorInvalidClass: return "The window class has no name or no window procedure.";
+    case kErrorUnknownClass: return "No window class of that name is registered.";
+    case kErrorInvalidWindow: return "The window does not exist or has been destroyed.";
+    case kErrorInvalidPixelFormat:
+        return "The pixel format index names no format chosen on this display.";
+    case kErrorPixelFormatAlreadySet:
+        return "The window already has another pixel format; it can be set only once.";
+    case kErrorVisualUnusable:
+        return "The X server offers no visual for a GL window with this pixel format.";
+    case kErrorNoPixelFormat: return "The window has no pixel format yet.";
+    case kErrorContextCreation:
+        return "GLX could not create a rendering context for the window's visual.";
+    case kErrorContextMismatch:
+        return "The rendering context was made for another pixel format than the window's.";
+    case kErrorMakeCurrent: return "GLX could not make the rendering context current.";
+    default: return nullptr;
+    }
+}
+
+void Startup(int* argc, char** argv)
+{
+    Backend& state = State();
+    if (state.startedUp)
+        return;
+    // freeglut's solids refuse to draw before glutInit; it opens a display of its own.
+    glutInit(argc, argv);
+    EnsureDisplay();
+    state.startedUp = true;
+}
+
+bool RegisterWindowClass(const WindowClass& windowClass)
+{
+    if (!windowClass.className || !windowClass.windowProc) {
+        RecordLastError(kErrorInvalidClass);
+        return false;
+    }
+    RegisteredClass entry{windowClass.className, windowClass.windowProc, windowClass.instance,
+                          windowClass.menuResource};
+    // Registering a name again replaces the class, as the offscreen backend does.
+    for (RegisteredClass& known : State().classes)
+        if (known.name == entry.name) {
+            known = entry;
+            return true;
+        }
+    State().classes.push_back(entry);
+    return true;
+}
+
+Window* CreateAppWindow(const char* className, const char* title, int outerWidth,
+                        int outerHeight)
+{
+    Backend& state = State();
+    const RegisteredClass* windowClass = nullptr;
+    for (const RegisteredClass& known : state.classes)
+        if (className && known.name == className)
+            windowClass = &known;
+    if (!windowClass) {
+        RecordLastError(kErrorUnknownClass);
+        return nullptr;
+    }
+    EnsureDisplay();
+
+    state.windows.push_back(std::make_unique<Window>());
+    Window* window = state.windows.back().get();
+    window->windowProc = windowClass->windowProc;
+    window->title = title ? title : "";
+
+    const MenuTemplate* menuTemplate =
+        FindMenuTemplate(windowClass->instance, windowClass->menuResource);
+    const int clientWidth = std::max(1, outerWidth - kFrameAllowanceX);
+    const int clientHeight = std::max(1, outerHeight - kFrameAllowanceY);
+    const int barHeight = menuTemplate ? MenuBarHeight() : 0;
+
+    Fl_Group* previousGroup = Fl_Group::current();
+    Fl_Group::current(nullptr);  // a top-level window, whatever group is open
+    auto* frame = new Fl_Window(clientWidth, barHeight + clientHeight);
+    frame->copy_label(window->title.c_str());
+    frame->xclass(windowClass->name.c_str());
+    frame->callback(OnFrameCallback, window);
+    if (menuTemplate)
+        BuildMenu(window, menuTemplate, 0, 0, clientWidth, barHeight);
+    auto* view = new ClientView(0, barHeight, clientWidth, clientHeight, window);
+    view->end();
+    frame->resizable(view);
+    frame->end();
+    Fl_Group::current(previousGroup);
+    window->frame = frame;
+    window->view = view;
+
+    // The handler chooses the pixel format and creates the context now, before the window
+    // is shown: FLTK creates the X window with the visual of that format.
+    if (Send(window, kMessageCreate, 0, 0) == -1) {
+        DestroyAppWindow(window);
+        return nullptr;
+    }
+    return window;
+}
+
+void ShowAppWindow(Window* window)
+{
+    if (!IsLiveWindow(window) || window->shown)
+        return;
+    window->frame->show();
+    window->shown = true;
+    // The X window exists from here on: the context made current during creation is
+    // bound now, before the application's first GL call, and the first size follows.
+    BindWindowContext(window);
+    SendSize(window);
+}
+
+void SetWindowTitle(Window* window, const char* text)
+{
+    if (!window)
+        return;
+    window->title = text ? text : "";
+    if (IsLiveWindow(window))
+        window->frame->copy_label(window->title.c_str());
+}
+
+const char* GetWindowTitle(Window* window) { return window ? window->title.c_str() : ""; }
+
+bool PeekAppMessage(MessageRecord* message)
+{
+    EnsureDisplay();
+    Backend& state = State();
+    // Pending events are handled only when the queue is empty: FLTK's callbacks add to it,
+    // and size and paint are sent to the window procedure from inside Fl::check.
+    if (state.queue.empty())
+        Fl::check();
+    if (state.queue.empty())
+        return false;
+    *message = state.queue.front();
+    state.queue.pop_front();
+    return true;
+}
+
+intptr_t DispatchAppMessage(const MessageRecord& message)
+{
+    if (!IsLiveWindow(message.window))
+        return 0;
+    return Send(message.window, message.message, message.wParam, message.lParam);
+}
+
+intptr_t DefaultWindowProc(Window* window, unsigned message, uintptr_t, intptr_t)
+{
+    if (message == kMessageClose)
+        DestroyAppWindow(window);
+    return 0;
+}
+
+void PostQuitMessage(int exitCode)
+{
+    PostAppMessage(nullptr, kMessageQuit, uintptr_t(intptr_t(exitCode)), 0);
+}
+
+Window* GetFocusWindow()
+{
+    const Fl_Widget* focus = Fl::focus();
+    if (!focus)
+        return nullptr;
+    for (const auto& window : State().windows)
+        if (!window->destroyed && window->shown &&
+            (focus == window->frame || window->frame->contains(focus)))
+            return window.get();
+    return nullptr;
+}
+
+bool IsKeyDown(Key key)
+{
+    const size_t index = size_t(key);
+    return index < State().keyDown.size() && State().keyDown[index];
+}
+
+uint32_t TimeMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const uint64_t ms = uint64_t(now.tv_sec) * 1000u + uint64_t(now.tv_nsec) / 1000000u;
+    return uint32_t(ms);  // wraps every 49.7 days, as the interface says
+}
+
+void ExitProcess(int exitCode) { std::exit(exitCode); }
+
+}  // namespace platform

@@ -1,0 +1,143 @@
+#!/bin/sh
+# Drives fltk_smoke on an X display with xdotool and checks what it prints: pixel format
+# and first size, accelerators, a greyed item's key, menu choice, Escape, a held key through
+# auto-repeat, resizing, the close box and message box answers.
+# Usage: check_fltk_smoke.sh path/to/fltk_smoke [screenshot-dir]   (DISPLAY defaults to :99)
+# Needs xdotool, and ImageMagick's import when screenshots are asked for.
+set -u
+smoke=$1
+shots=${2:-}
+export DISPLAY="${DISPLAY:-:99}"
+log=$(mktemp)
+failures=0
+trap 'rm -f "$log"' EXIT
+
+pass() { echo "PASS $1"; }
+fail() { echo "FAIL $1"; failures=$((failures + 1)); }
+
+# wait_for PATTERN [seconds]: until the log has a line matching PATTERN.
+wait_for() {
+    tries=$(( ${2:-5} * 10 ))
+    while [ "$tries" -gt 0 ]; do
+        grep -q -- "$1" "$log" && return 0
+        sleep 0.1
+        tries=$((tries - 1))
+    done
+    return 1
+}
+expect() { if wait_for "$1" "${3:-3}"; then pass "$2"; else fail "$2 (no '$1')"; fi; }
+expect_none() { if grep -q -- "$1" "$log"; then fail "$2 ('$1' seen)"; else pass "$2"; fi; }
+count() { grep -c -- "$1" "$log"; }
+shot() { [ -n "$shots" ] && import -window root "$shots/$1.png"; }
+
+start() {
+    : >"$log"
+    "$smoke" "$@" >"$log" 2>&1 &
+    pid=$!
+}
+# The main window, once it has been painted; the pointer rests in its client area, so the
+# keyboard goes to it without a window manager.
+find_window() {
+    wait_for '^paint' 10 || { fail "window painted"; return 1; }
+    wid=$(xdotool search --name '^fltk smoke' | head -n 1)
+    xdotool mousemove --window "$wid" 320 300
+    sleep 0.3
+}
+finish() {  # finish EXPECTED-EXIT-CODE NAME
+    tries=50
+    while kill -0 "$pid" 2>/dev/null && [ "$tries" -gt 0 ]; do sleep 0.1; tries=$((tries - 1)); done
+    if kill -0 "$pid" 2>/dev/null; then
+        kill "$pid"; fail "$2 (still running)"
+    else
+        wait "$pid"; code=$?
+        if [ "$code" -eq "$1" ]; then pass "$2"; else fail "$2 (exit code $code)"; fi
+    fi
+}
+
+echo "== keys, menu, held key, resize, Escape"
+start
+find_window || exit 1
+expect '^format index=[1-9]' "a pixel format is chosen"
+expect '^size 640x480 viewport=640x480' "first size is the 640x480 client, context current"
+xdotool key F1
+expect '^command 104' "F1 sends Change Shape"
+xdotool key F3
+expect '^keydown F3' "F3 reaches the queue"
+sleep 0.3
+expect_none '^command 106' "greyed Shadow's F3 sends nothing"
+xdotool mousemove --window "$wid" 22 12 click 1
+sleep 0.5
+shot menu-file
+xdotool mousemove --window "$wid" 40 57 click 1
+expect '^command 101' "choosing Pause in the menu sends its command"
+xdotool mousemove --window "$wid" 75 12 click 1
+sleep 0.3
+xdotool mousemove --window "$wid" 75 35
+sleep 0.5
+shot menu-options
+xdotool key Escape
+sleep 0.3
+expect_none '^keydown Escape' "Escape closes an open menu and reaches no queue"
+xdotool mousemove --window "$wid" 320 300
+sleep 0.2
+xdotool keydown Left
+sleep 1.5
+repeats=$(count '^keydown Left')
+downs=$(count '^held Left down')
+ups=$(count '^held Left up')
+xdotool keyup Left
+sleep 0.3
+if [ "$repeats" -gt 3 ] && [ "$downs" -eq 1 ] && [ "$ups" -eq 0 ]; then
+    pass "held Left reads held through $repeats auto-repeats"
+else
+    fail "held Left: $repeats repeats, $downs downs, $ups ups while held"
+fi
+expect '^held Left up' "released Left reads released"
+xdotool windowsize "$wid" 800 625
+expect '^size 800x600 viewport=800x600' "resizing sends the new client size"
+sleep 0.5
+shot resized
+xdotool key Escape
+expect '^keydown Escape' "Escape reaches the queue"
+expect '^command 103' "Escape's accelerator sends Exit"
+finish 0 "Exit ends the loop with code 0"
+
+echo "== close box"
+start
+find_window || exit 1
+"$smoke" --send-close "$wid"
+expect '^close' "the close box sends Close"
+expect '^destroy' "default processing destroys the window"
+finish 3 "the loop ends with the code posted on Close"
+
+echo "== message boxes"
+start --boxes
+wait_for '' 1
+xdotool search --sync --name '^Warning$' >/dev/null
+sleep 0.5
+shot box-warning
+xdotool key Return
+expect '^box answer yes' "Enter answers Yes"
+xdotool search --sync --name '^Error$' >/dev/null
+sleep 0.5
+shot box-error
+xdotool key Escape
+expect '^box answer ok' "Escape dismisses an OK box with OK"
+find_window || exit 1
+"$smoke" --send-close "$wid"
+finish 3 "the window opens after the boxes"
+
+start --boxes
+xdotool search --sync --name '^Warning$' >/dev/null
+sleep 0.5
+xdotool key Escape
+expect '^box answer no' "Escape answers No"
+xdotool search --sync --name '^Error$' >/dev/null
+sleep 0.3
+xdotool key Return
+find_window || exit 1
+"$smoke" --send-close "$wid"
+finish 3 "the window opens after the boxes"
+
+echo "$failures failed"
+[ "$failures" -eq 0 ]
