@@ -102,8 +102,7 @@ TEST_F(DrawableTest, UntexturedListUsesOwnShininess)
 
 TEST_F(DrawableTest, TexturedListAddsHighlightAtFixedExponent)
 {
-    texture = std::make_unique<Texture>(WriteSolidBmp("red", 255, 0, 0).c_str(), GL_NEAREST,
-                                        GL_NEAREST, GL_REPEAT, GL_REPEAT);
+    texture = LoadTestTexture(WriteSolidBmp("red", 255, 0, 0));
     ASSERT_TRUE(platform::offscreen::MessageBoxes().empty());
     square->ambient = kBlack;
     square->diffuse = kWhite;
@@ -198,8 +197,8 @@ TEST_F(DrawableTest, RenderDrawsUnderModelMatrixAndRestoresIt)
         bool found = false;
         for (const auto& polygon : polygons)
             for (const auto& v : polygon)
-                found = found || (std::fabs(v.x - 43.0f) < 1e-3f && std::fabs(v.y - 39.0f) < 1e-3f &&
-                                  std::fabs(v.z - 3.0f) < 1e-3f);
+                found = found || (std::fabs(v.x - 43.0f) < 1e-3f &&
+                                  std::fabs(v.y - 39.0f) < 1e-3f && std::fabs(v.z - 3.0f) < 1e-3f);
         EXPECT_TRUE(found) << (material ? "Render" : "RenderGeometry");
     }
 }

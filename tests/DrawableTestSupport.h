@@ -9,8 +9,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "texture/Texture.h"
 
 namespace corvane::test {
 
@@ -34,7 +37,8 @@ inline void LoadObjectView()
 // Window pixel of an object point under the object view (identity modelview).
 inline int PixelOf(float objectCoordinate)
 {
-    return static_cast<int>((objectCoordinate + kViewHalfWidth) * (kViewSize / (2 * kViewHalfWidth)));
+    const float pixelsPerUnit = kViewSize / (2 * kViewHalfWidth);
+    return static_cast<int>((objectCoordinate + kViewHalfWidth) * pixelsPerUnit);
 }
 
 // Window depth (0 near .. 1 far) of an object z under the object view.
@@ -50,9 +54,10 @@ using FeedbackPolygon = std::vector<FeedbackVertex>;
 // Runs `draw` in feedback mode and returns the polygons that survived clipping and culling,
 // each as its vertices in the order GL reports them; polygons of zero area are dropped,
 // since Mesa joins the strips of a display list with degenerate triangles that draw
-// nothing. Other primitives are counted in *others when given. Mesa 22.3 loses primitives (or crashes) when feeding back a display
-// list that mixes primitive types, as GLU's disks do: capture such geometry by calling
-// DrawGeometry directly, and lists only when they hold one primitive type.
+// nothing. Other primitives are counted in *others when given. Mesa 22.3 loses primitives
+// (or crashes) when feeding back a display list that mixes primitive types, as GLU's disks
+// do: capture such geometry by calling DrawGeometry directly, and lists only when they hold
+// one primitive type.
 inline std::vector<FeedbackPolygon> CaptureFeedback(const std::function<void()>& draw,
                                                     int* others = nullptr)
 {
@@ -116,29 +121,36 @@ inline int LiveListCount(GLuint limit = 256)
     return count;
 }
 
-// Writes a 24-bit uncompressed BMP of one colour; the width is a multiple of 4 so that the
-// rows need no padding. Returns the path (per process, so parallel runs do not collide).
-inline std::string WriteSolidBmp(const std::string& name, uint8_t r, uint8_t g, uint8_t b)
+// Writes a 24-bit uncompressed BMP of width x height pixels given as RGB rows, bottom row
+// first; the width must be a multiple of 4 so that the rows need no padding. Returns the
+// path (per process, so parallel runs do not collide).
+inline std::string WriteBmp(const std::string& name, int width, int height,
+                            const std::vector<uint8_t>& rgb)
 {
-    const int width = 4, height = 4;
-    const uint32_t imageSize = width * height * 3;
+    const uint32_t imageSize = static_cast<uint32_t>(width * height * 3);
     std::vector<uint8_t> bytes(54 + imageSize);
-    auto put16 = [&](size_t at, uint32_t v) { bytes[at] = v & 0xFF; bytes[at + 1] = (v >> 8) & 0xFF; };
-    auto put32 = [&](size_t at, uint32_t v) { put16(at, v & 0xFFFF); put16(at + 2, v >> 16); };
+    auto put16 = [&](size_t at, uint32_t v) {
+        bytes[at] = v & 0xFF;
+        bytes[at + 1] = (v >> 8) & 0xFF;
+    };
+    auto put32 = [&](size_t at, uint32_t v) {
+        put16(at, v & 0xFFFF);
+        put16(at + 2, v >> 16);
+    };
     bytes[0] = 'B';
     bytes[1] = 'M';
     put32(2, static_cast<uint32_t>(bytes.size()));
     put32(10, 54);
     put32(14, 40);
-    put32(18, width);
-    put32(22, height);
+    put32(18, static_cast<uint32_t>(width));
+    put32(22, static_cast<uint32_t>(height));
     put16(26, 1);
     put16(28, 24);
     put32(34, imageSize);
-    for (uint32_t i = 0; i < imageSize; i += 3) {
-        bytes[54 + i] = b;
-        bytes[54 + i + 1] = g;
-        bytes[54 + i + 2] = r;
+    for (uint32_t i = 0; i < imageSize && i + 2 < rgb.size(); i += 3) {
+        bytes[54 + i] = rgb[i + 2];  // stored blue, green, red
+        bytes[54 + i + 1] = rgb[i + 1];
+        bytes[54 + i + 2] = rgb[i];
     }
     const std::string path =
         "/tmp/corvane-obj-" + name + "-" + std::to_string(getpid()) + ".bmp";
@@ -147,6 +159,24 @@ inline std::string WriteSolidBmp(const std::string& name, uint8_t r, uint8_t g, 
         std::fclose(file);
     }
     return path;
+}
+
+// A 4 x 4 BMP of one colour.
+inline std::string WriteSolidBmp(const std::string& name, uint8_t r, uint8_t g, uint8_t b)
+{
+    std::vector<uint8_t> rgb;
+    for (int i = 0; i < 16; ++i)
+        rgb.insert(rgb.end(), {r, g, b});
+    return WriteBmp(name, 4, 4, rgb);
+}
+
+// A texture loaded from a BMP written by WriteBmp; the file is removed once it is read.
+// Repeating, with the given filter for both magnification and minification.
+inline std::unique_ptr<Texture> LoadTestTexture(const std::string& path, GLenum filter = GL_NEAREST)
+{
+    auto texture = std::make_unique<Texture>(path.c_str(), filter, filter, GL_REPEAT, GL_REPEAT);
+    std::remove(path.c_str());
+    return texture;
 }
 
 }  // namespace corvane::test

@@ -25,14 +25,14 @@ protected:
     void SetUp() override
     {
         GLTest::SetUp();
-        texture = std::make_unique<Texture>(WriteSolidBmp("floor", 200, 150, 100).c_str(),
-                                            GL_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT);
+        texture = LoadTestTexture(WriteSolidBmp("floor", 200, 150, 100), GL_LINEAR);
         g_floorTexture = texture.get();
         floor = std::make_unique<CFloor>(nullptr);
         g_floorTexture = nullptr;
         floor->Update();
         LoadObjectView();
-        glEnable(GL_CULL_FACE);  // back faces culled, counter-clockwise front, as the application has it
+        // Back faces culled, counter-clockwise front faces, as the application has it.
+        glEnable(GL_CULL_FACE);
         glFrontFace(GL_CCW);
     }
     void TearDown() override

@@ -78,9 +78,7 @@ protected:
 TEST_F(ShapeTest, ChangeShapeCyclesFormsAndReplacesLists)
 {
     EXPECT_EQ(shape->shapeIndex, 0);
-    const Matrix4 placed{{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 20, 1}};
-    shape->modelMatrix = placed;
-    shape->modelMatrix[14] = 0.0f;  // measured at the origin below
+    shape->modelMatrix[14] = 20.0f;  // raised as the scene places it; must survive the changes
     const struct {
         int index;
         float halfX, halfY, halfZ;
@@ -103,8 +101,7 @@ TEST_F(ShapeTest, ChangeShapeCyclesFormsAndReplacesLists)
         EXPECT_EQ(LiveListCount(), 2);
         ExpectExtent(form.halfX, form.halfY, form.halfZ);
     }
-    EXPECT_EQ(shape->modelMatrix[14], 0.0f);
-    EXPECT_EQ(shape->modelMatrix[0], 1.0f);
+    EXPECT_EQ(shape->modelMatrix[14], 20.0f);
 }
 
 TEST_F(ShapeTest, EveryFormFacesOutwards)
@@ -153,7 +150,8 @@ TEST_F(ShapeTest, CappedCylinderMeetsAtRimAndKeepsMatrix)
     glLoadIdentity();
     glRotatef(30.0f, 1.0f, 0.0f, 0.0f);
     const auto polygons = CaptureFeedback([&] { shape->DrawGeometry(); });
-    const float c = std::cos(30.0f * 3.14159265f / 180.0f), s = std::sin(30.0f * 3.14159265f / 180.0f);
+    const float tilt = 30.0f * 3.14159265f / 180.0f;  // radians
+    const float c = std::cos(tilt), s = std::sin(tilt);
     std::vector<std::pair<float, float>> capRim[2], wallRim[2];  // x, y per end
     auto addUnique = [](std::vector<std::pair<float, float>>& points, float x, float y) {
         for (const auto& p : points)
@@ -169,14 +167,17 @@ TEST_F(ShapeTest, CappedCylinderMeetsAtRimAndKeepsMatrix)
             v.y = y;
             local.push_back(v);
         }
+        auto atAnEnd = [](const FeedbackVertex& v) {
+            return std::fabs(std::fabs(v.z) - 15.0f) < 1e-3f;
+        };
         bool flat = true;  // all at one end: a cap triangle
         for (const auto& v : local) {
-            flat = flat && std::fabs(v.z - local[0].z) < 1e-3f && std::fabs(std::fabs(v.z) - 15.0f) < 1e-3f;
+            flat = flat && atAnEnd(v) && std::fabs(v.z - local[0].z) < 1e-3f;
             EXPECT_LE(std::hypot(v.x, v.y), 13.0f + 1e-3f);
             EXPECT_LE(std::fabs(v.z), 15.0f + 1e-3f);
         }
         for (const auto& v : local) {
-            if (std::fabs(std::hypot(v.x, v.y) - 13.0f) > 1e-3f || std::fabs(std::fabs(v.z) - 15.0f) > 1e-3f)
+            if (std::fabs(std::hypot(v.x, v.y) - 13.0f) > 1e-3f || !atAnEnd(v))
                 continue;
             addUnique((flat ? capRim : wallRim)[v.z > 0 ? 0 : 1], v.x, v.y);
         }
