@@ -144,9 +144,16 @@ intptr_t WindowProc(platform::Window* window, unsigned message, uintptr_t wParam
         std::printf("close\n");
         platform::PostQuitMessage(3);
         break;
-    case platform::kMessageDestroy:
-        std::printf("destroy\n");
+    case platform::kMessageDestroy: {
+        // Shutting down deletes display lists and textures, and may even draw, after the
+        // window is gone: the context must still work, without X errors.
+        const GLuint list = glGenLists(1);
+        glDeleteLists(list, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glFinish();
+        std::printf("destroy context=%s\n", list != 0 ? "current" : "none");
         break;
+    }
     case platform::kMessageCommand:
         std::printf("command %u\n", unsigned(wParam & 0xFFFF));
         switch (wParam & 0xFFFF) {

@@ -107,7 +107,8 @@ start
 find_window || exit 1
 "$smoke" --send-close "$wid"
 expect '^close' "the close box sends Close"
-expect '^destroy' "default processing destroys the window"
+expect '^destroy context=current' "default processing destroys the window; GL still works"
+expect_none 'Bad[A-Z][a-z]*' "no X errors from GL calls after the window is gone"
 finish 3 "the loop ends with the code posted on Close"
 
 echo "== message boxes"
