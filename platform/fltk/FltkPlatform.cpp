@@ -49,6 +49,44 @@ Window* FindByFltkWindow(const Fl_Window* fltkWindow)
     return nullptr;
 }
 
+// True when keystrokes now go to one of our windows: it has the X input focus, or, with
+// the focus following the pointer (PointerRoot, as without a window manager), the pointer
+// is inside it.
+bool KeyboardIsOurs()
+{
+    ::Window focus = None;
+    int revertTo = 0;
+    XGetInputFocus(fl_display, &focus, &revertTo);
+    for (const auto& window : State().windows) {
+        if (window->destroyed || !window->frame->shown())
+            continue;
+        const ::Window frame = fl_xid(window->frame);
+        if (focus == frame || focus == fl_xid(window->view))
+            return true;
+        if (focus != PointerRoot)
+            continue;
+        ::Window root = None, child = None;
+        int rootX = 0, rootY = 0, x = -1, y = -1;
+        unsigned buttons = 0;
+        if (XQueryPointer(fl_display, frame, &root, &child, &rootX, &rootY, &x, &y, &buttons) &&
+            x >= 0 && y >= 0 && x < window->frame->w() && y < window->frame->h())
+            return true;
+    }
+    return false;
+}
+
+// When the keyboard has gone to another window, the releases of held keys will not reach
+// us: they count as released now. Asked only on focus and pointer departures, and only
+// while a key is held.
+void ReleaseKeysIfKeyboardLeft()
+{
+    Backend& state = State();
+    const bool anyHeld =
+        std::find(state.keyDown.begin(), state.keyDown.end(), true) != state.keyDown.end();
+    if (anyHeld && !KeyboardIsOurs())
+        state.keyDown.fill(false);
+}
+
 // Every FLTK event passes through here first. Keys of this backend's windows are taken
 // before FLTK routes them: they become kMessageKeyDown for the accelerator table and the
 // key state for IsKeyDown. FLTK would otherwise use them itself: Escape closes a window,
@@ -80,9 +118,8 @@ int DispatchEvent(int event, Fl_Window* fltkWindow)
         return 1;
     }
     case FL_UNFOCUS:
-        // Releases that happen while another program has the keyboard never reach us.
-        if (FindByFltkWindow(fltkWindow))
-            state.keyDown.fill(false);
+    case FL_LEAVE:
+        ReleaseKeysIfKeyboardLeft();
         break;
     default:
         break;

@@ -93,6 +93,20 @@ else
     fail "held Left: $repeats repeats, $downs downs, $ups ups while held"
 fi
 expect '^held Left up' "released Left reads released"
+# Without a window manager the keyboard follows the pointer: moving within the window keeps
+# a held key held, leaving the window gives the keyboard away, and the key reads released.
+xdotool keydown Right
+sleep 0.3
+xdotool mousemove --window "$wid" 320 10
+sleep 0.3
+xdotool mousemove --window "$wid" 320 300
+sleep 0.3
+expect_none '^held Right up' "held Right stays held while the pointer crosses the menu bar"
+xdotool mousemove --window "$wid" 900 300
+expect '^held Right up' "leaving the window releases held Right"
+xdotool keyup Right
+xdotool mousemove --window "$wid" 320 300
+sleep 0.2
 xdotool windowsize "$wid" 800 625
 expect '^size 800x600 viewport=800x600' "resizing sends the new client size"
 sleep 0.5
