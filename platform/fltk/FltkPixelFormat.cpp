@@ -4,6 +4,7 @@
 // created by us (FLTK would create its own only once the window is shown) and handed to
 // the GL window.
 #include <algorithm>
+#include <bitset>
 
 #include "platform/fltk/FltkBackend.h"
 #include "platform/fltk/FltkClientView.h"
@@ -98,20 +99,27 @@ XVisualInfo* ChooseVisual(const std::vector<int>& attributes)
     return glXChooseVisual(fl_display, fl_screen, const_cast<int*>(attributes.data()));
 }
 
-// The visual for one request. A visual deeper than the screen is an ARGB visual: under a
-// compositor, the window's alpha (cleared to 0 here) would make it see-through. Alpha is
-// then given up for a visual of the screen's own depth, if there is one.
+// An X visual whose depth exceeds its colour bits keeps alpha in the window itself (the
+// 32-bit ARGB visual of a 24-bit screen): a compositor would blend the window with what
+// lies behind it, and the application clears alpha to 0.
+bool HasWindowAlpha(const XVisualInfo* visual)
+{
+    const unsigned long colorMask = visual->red_mask | visual->green_mask | visual->blue_mask;
+    return size_t(visual->depth) > std::bitset<8 * sizeof colorMask>(colorMask).count();
+}
+
+// The visual for one request. GL alpha is given up rather than take an ARGB visual, when
+// an opaque one is there.
 bool FindVisual(VisualRequest request, std::vector<int>* attributes, XVisualInfo** visual)
 {
     *attributes = AttributeList(request);
     *visual = ChooseVisual(*attributes);
-    if (!*visual || (*visual)->depth == DefaultDepth(fl_display, fl_screen) ||
-        request.alpha == 0)
+    if (!*visual || !HasWindowAlpha(*visual) || request.alpha == 0)
         return *visual != nullptr;
     request.alpha = 0;
     std::vector<int> opaqueAttributes = AttributeList(request);
     if (XVisualInfo* opaque = ChooseVisual(opaqueAttributes)) {
-        if (opaque->depth == DefaultDepth(fl_display, fl_screen)) {
+        if (!HasWindowAlpha(opaque)) {
             XFree(*visual);
             *visual = opaque;
             *attributes = std::move(opaqueAttributes);
