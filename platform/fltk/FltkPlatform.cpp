@@ -49,10 +49,10 @@ Window* FindByFltkWindow(const Fl_Window* fltkWindow)
     return nullptr;
 }
 
-// True when keystrokes now go to one of our windows: it has the X input focus, or, with
-// the focus following the pointer (PointerRoot, as without a window manager), the pointer
-// is inside it.
-bool KeyboardIsOurs()
+// The window keystrokes go to now: the one with the X input focus or, when the focus
+// follows the pointer (PointerRoot, as without a window manager), the one under the
+// pointer. Null when they go to another program or to a dialog. Asks the X server.
+Window* KeyboardWindow()
 {
     ::Window focus = None;
     int revertTo = 0;
@@ -62,7 +62,7 @@ bool KeyboardIsOurs()
             continue;
         const ::Window frame = fl_xid(window->frame);
         if (focus == frame || focus == fl_xid(window->view))
-            return true;
+            return window.get();
         if (focus != PointerRoot)
             continue;
         ::Window root = None, child = None;
@@ -70,9 +70,9 @@ bool KeyboardIsOurs()
         unsigned buttons = 0;
         if (XQueryPointer(fl_display, frame, &root, &child, &rootX, &rootY, &x, &y, &buttons) &&
             x >= 0 && y >= 0 && x < window->frame->w() && y < window->frame->h())
-            return true;
+            return window.get();
     }
-    return false;
+    return nullptr;
 }
 
 // When the keyboard has gone to another window, the releases of held keys will not reach
@@ -83,7 +83,7 @@ void ReleaseKeysIfKeyboardLeft()
     Backend& state = State();
     const bool anyHeld =
         std::find(state.keyDown.begin(), state.keyDown.end(), true) != state.keyDown.end();
-    if (anyHeld && !KeyboardIsOurs())
+    if (anyHeld && !KeyboardWindow())
         state.keyDown.fill(false);
 }
 
@@ -395,14 +395,8 @@ void PostQuitMessage(int exitCode)
 
 Window* GetFocusWindow()
 {
-    const Fl_Widget* focus = Fl::focus();
-    if (!focus)
-        return nullptr;
-    for (const auto& window : State().windows)
-        if (!window->destroyed && window->shown &&
-            (focus == window->frame || window->frame->contains(focus)))
-            return window.get();
-    return nullptr;
+    EnsureDisplay();
+    return KeyboardWindow();
 }
 
 bool IsKeyDown(Key key)

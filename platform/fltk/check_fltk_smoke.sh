@@ -57,6 +57,7 @@ finish() {  # finish EXPECTED-EXIT-CODE NAME
 echo "== keys, menu, held key, resize, Escape"
 start
 find_window || exit 1
+expect '^focus in' "the window under the pointer has the keyboard focus"
 expect '^format index=[1-9]' "a pixel format is chosen"
 expect '^size 640x480 viewport=640x480' "first size is the 640x480 client, context current"
 xdotool key F1
@@ -104,6 +105,7 @@ sleep 0.3
 expect_none '^held Right up' "held Right stays held while the pointer crosses the menu bar"
 xdotool mousemove --window "$wid" 900 300
 expect '^held Right up' "leaving the window releases held Right"
+expect '^focus out' "and the window has lost the keyboard focus"
 xdotool keyup Right
 xdotool mousemove --window "$wid" 320 300
 sleep 0.2
