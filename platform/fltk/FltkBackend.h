@@ -88,6 +88,7 @@ struct Backend {
     bool displayReady = false;
     bool startedUp = false;
     bool detectableAutoRepeat = false;
+    bool menuLabelTypeRegistered = false;
     std::vector<RegisteredClass> classes;
     std::vector<std::unique_ptr<Window>> windows;  // never freed: handles outlive windows
     std::deque<MessageRecord> queue;

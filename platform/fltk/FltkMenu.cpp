@@ -75,10 +75,10 @@ void MeasureMenuText(const Fl_Label* label, int& width, int& height)
 
 void RegisterMenuLabelType()
 {
-    static bool registered = false;
-    if (!registered) {
+    Backend& state = State();
+    if (!state.menuLabelTypeRegistered) {
         Fl::set_labeltype(kMenuTextLabel, DrawMenuText, MeasureMenuText);
-        registered = true;
+        state.menuLabelTypeRegistered = true;
     }
 }
 

@@ -249,6 +249,7 @@ GLContext* CreateGLContext(Window* window)
 // first GL call (the application makes none between creating and showing its window).
 bool MakeCurrent(Window* window, GLContext* context)
 {
+    EnsureDisplay();
     if (!context) {
         glXMakeCurrent(fl_display, None, nullptr);
         for (const auto& known : State().windows)

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 
 #include "platform/fltk/FltkBackend.h"
@@ -111,7 +110,7 @@ int DispatchEvent(int event, Fl_Window* fltkWindow)
             break;
         state.keyDown[size_t(key)] = true;
         // Accelerators are plain keys: with a modifier held the keystroke is no
-        // accelerator, and FLTK gets it (Alt+letter opens a menu by its mnemonic).
+        // accelerator, and FLTK handles it as it would.
         if (Fl::event_state() & (FL_SHIFT | FL_CTRL | FL_ALT | FL_META))
             break;
         PostAppMessage(window, kMessageKeyDown, uintptr_t(key), 0);

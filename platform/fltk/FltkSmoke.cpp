@@ -1,10 +1,8 @@
-// fltk_smoke: a small program on the FLTK backend for checking it by hand or with
-// xdotool (check_fltk_smoke.sh). It opens a window with a two-popup menu and an
-// accelerator table, clears to a changing colour every idle pass and prints each message
-// it receives, key-state changes and focus changes, one line each, on stdout.
-//   fltk_smoke                  the window; Exit (Esc) or the close box ends it
-//   fltk_smoke --boxes          a Yes/No warning box, then an error box, then the window
-//   fltk_smoke --send-close ID  asks window ID to close, as a window manager's close box
+// fltk_smoke: a window on the FLTK backend with a two-popup menu and an accelerator table,
+// cleared to a changing colour every idle pass, printing each message it receives and each
+// change of key state and focus, one line each; check_fltk_smoke.sh drives it with xdotool.
+// Options: --boxes shows a Yes/No box and an OK box first; --send-close ID asks window ID
+// to close, as a window manager's close box does.
 #include <X11/Xlib.h>
 #include <GL/gl.h>
 
