@@ -87,7 +87,6 @@ struct RegisteredClass {
 struct Backend {
     bool displayReady = false;
     bool startedUp = false;
-    bool detectableAutoRepeat = false;
     bool menuLabelTypeRegistered = false;
     std::vector<RegisteredClass> classes;
     std::vector<std::unique_ptr<Window>> windows;  // never freed: handles outlive windows

@@ -20,13 +20,6 @@ struct VisualRequest {
     int red, green, blue, alpha;
     int depth;
     int stencil;
-
-    bool operator==(const VisualRequest& other) const
-    {
-        return doubleBuffer == other.doubleBuffer && red == other.red &&
-               green == other.green && blue == other.blue && alpha == other.alpha &&
-               depth == other.depth && stencil == other.stencil;
-    }
 };
 
 VisualRequest RequestFromFormat(const PixelFormat& format)

@@ -188,9 +188,10 @@ void EnsureDisplay()
     fl_open_display();
     // Without this, X reports a held key as a stream of release/press pairs, and the key
     // would read as released between them.
+    // Where the server lacks it, FLTK's own check for a release directly followed by a
+    // press of the same key at the same time catches most of them.
     Bool supported = False;
     XkbSetDetectableAutoRepeat(fl_display, True, &supported);
-    state.detectableAutoRepeat = supported;
     Fl::event_dispatch(DispatchEvent);
     Fl::scheme("gtk+");
     state.displayReady = true;
