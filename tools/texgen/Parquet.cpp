@@ -1,4 +1,5 @@
-// Parquet: 64-pixel blocks of four 16-pixel strips; a block's strips run vertically when its
+// Parquet: 128-pixel blocks of four 32-pixel strips (the floor repeats the picture often, so
+// large blocks keep the weave readable from afar); a block's strips run vertically when its
 // column and row have the same parity, horizontally otherwise.
 #include "Parquet.h"
 
@@ -9,16 +10,16 @@
 
 namespace {
 
-constexpr int kBlock = 64;   // pixels per block side
+constexpr int kBlock = 128;  // pixels per block side
 constexpr int kStrips = 4;   // strips per block
 constexpr int kStrip = kBlock / kStrips;
-const Color kGap{0.10f, 0.06f, 0.035f};
+const Color kGap{0.22f, 0.14f, 0.08f};
 
 }  // namespace
 
 void PaintParquet(Canvas& canvas)
 {
-    const WoodStyle oak{{0.86f, 0.66f, 0.42f}, {0.60f, 0.40f, 0.22f}, 9, 1.6f};
+    const WoodStyle oak{{0.78f, 0.58f, 0.36f}, {0.54f, 0.35f, 0.19f}, 9, 1.6f};
     for (int y = 0; y < canvas.Height(); ++y) {
         for (int x = 0; x < canvas.Width(); ++x) {
             const int bx = x / kBlock;
@@ -38,9 +39,9 @@ void PaintParquet(Canvas& canvas)
             const float v = Hash01(bx, by * 8 + strip, 23u) + float(along) / float(kBlock * 4);
             Color color = WoodGrain(u, v, oak, stripSeed);
             // Each strip has its own shade; the edges are rounded off a little.
-            const float shade = 0.84f + 0.26f * Hash01(bx, by * 8 + strip, 5u);
+            const float shade = 0.88f + 0.18f * Hash01(bx, by * 8 + strip, 5u);
             const int edge = std::min({along, kBlock - along, across, kStrip - across});
-            const float bevel = edge >= 3 ? 1.0f : 0.80f + 0.0667f * float(edge);
+            const float bevel = edge >= 3 ? 1.0f : 0.88f + 0.04f * float(edge);
             color = Scale(color, shade * bevel);
             canvas.Set(x, y, color);
         }

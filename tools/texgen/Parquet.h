@@ -4,6 +4,6 @@
 
 #include "Canvas.h"
 
-// The canvas must be a multiple of 128 pixels on each side (two blocks of 64), so that the
+// The canvas must be a multiple of 256 pixels on each side (two blocks of 128), so that the
 // weave repeats across its edges.
 void PaintParquet(Canvas& canvas);
