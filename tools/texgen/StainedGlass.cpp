@@ -128,14 +128,16 @@ void PaintStainedGlass(Canvas& canvas)
                 toRim = std::min(toRim, std::fabs(d - rim));
             }
             // Offsets from the pixel to every seed of its region; the nearest owns the pixel.
+            std::vector<size_t> members;  // indices into seeds
             std::vector<float> dx, dy;
-            size_t own = 0;
+            size_t own = 0;                // index into members
             float ownSq = 1e30f;
-            for (const Seed& seed : seeds) {
-                if (seed.region != region)
+            for (size_t i = 0; i < seeds.size(); ++i) {
+                if (seeds[i].region != region)
                     continue;
-                dx.push_back(Wrapped(px, seed.x, size));
-                dy.push_back(Wrapped(py, seed.y, size));
+                members.push_back(i);
+                dx.push_back(Wrapped(px, seeds[i].x, size));
+                dy.push_back(Wrapped(py, seeds[i].y, size));
                 const float d = dx.back() * dx.back() + dy.back() * dy.back();
                 if (d < ownSq) {
                     own = dx.size() - 1;
@@ -154,18 +156,11 @@ void PaintStainedGlass(Canvas& canvas)
             // Distance to the nearest lead, negative inside it.
             const float toLead = std::min(cellEdge - kLeadHalfWidth * scale,
                                           toRim - kRimHalfWidth * scale);
-            size_t ownIndex = 0;
-            for (size_t i = 0, k = 0; i < seeds.size(); ++i) {
-                if (seeds[i].region != region)
-                    continue;
-                if (k++ == own)
-                    ownIndex = i;
-            }
 
             // Glass: brighter towards the middle of the cell, with a faint ripple.
             const float ripple = FractalNoise(px / 32.0f, py / 32.0f, 8, 8, 3, 97u);
             const float glow = 0.86f + 0.14f * SmoothStep(0.0f, 12.0f * scale, toLead);
-            const Color glass = Scale(seeds[ownIndex].color, glow * (0.94f + 0.12f * ripple));
+            const Color glass = Scale(seeds[members[own]].color, glow * (0.94f + 0.12f * ripple));
             // Lead with a soft edge one pixel wide.
             const float lead = 1.0f - SmoothStep(-0.5f, 0.5f, toLead);
             canvas.Set(x, y, Mix(glass, kLead, lead));
