@@ -185,8 +185,14 @@ void CSpotLight::SetupTextureProjection() const
 
 void CSpotLight::RenderGlass() const
 {
+    // The pane's list enables this lamp's light inside a push of the enable bits only.
+    // Mesa 22's glPopAttrib restores light enables only together with the lighting bits, so
+    // the light would stay on and leak into every later pass; put it back by hand.
+    const GLboolean lightWasOn = glIsEnabled(lightId);
     glPushMatrix();
     glMultMatrixf(modelMatrix.Data());
     glCallList(glassList);
     glPopMatrix();
+    if (!lightWasOn)
+        glDisable(lightId);
 }

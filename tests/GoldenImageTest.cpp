@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,8 @@ struct GoldenCase {
     int frames;
     std::vector<unsigned> commands;  // delivered before the first frame
 };
+
+void PrintTo(const GoldenCase& golden, std::ostream* out) { *out << golden.name; }
 
 class GoldenImageTest : public testing::TestWithParam<GoldenCase> {};
 

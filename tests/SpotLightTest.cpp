@@ -179,6 +179,34 @@ TEST_F(SpotLightTest, LampBodyRestoresLightingState)
     }
 }
 
+TEST_F(SpotLightTest, GlassPaneRestoresItsEnables)
+{
+    lamp->Update();
+    for (bool on : {false, true}) {
+        auto set = [](GLenum cap, bool enable) { enable ? glEnable(cap) : glDisable(cap); };
+        set(lamp->lightId, on);
+        set(GL_LIGHTING, on);
+        set(GL_BLEND, on);
+        set(GL_TEXTURE_2D, on);
+        set(GL_CULL_FACE, !on);
+        set(GL_POLYGON_OFFSET_FILL, on);
+        glDepthMask(on ? GL_FALSE : GL_TRUE);
+
+        lamp->RenderGlass();
+
+        // The lamp's own light above all: left on, it would light every later pass.
+        EXPECT_EQ(glIsEnabled(lamp->lightId), on ? GL_TRUE : GL_FALSE);
+        EXPECT_EQ(glIsEnabled(GL_LIGHTING), on ? GL_TRUE : GL_FALSE);
+        EXPECT_EQ(glIsEnabled(GL_BLEND), on ? GL_TRUE : GL_FALSE);
+        EXPECT_EQ(glIsEnabled(GL_TEXTURE_2D), on ? GL_TRUE : GL_FALSE);
+        EXPECT_EQ(glIsEnabled(GL_CULL_FACE), on ? GL_FALSE : GL_TRUE);
+        EXPECT_EQ(glIsEnabled(GL_POLYGON_OFFSET_FILL), on ? GL_TRUE : GL_FALSE);
+        GLboolean depthMask = GL_FALSE;
+        glGetBooleanv(GL_DEPTH_WRITEMASK, &depthMask);
+        EXPECT_EQ(depthMask, on ? GL_FALSE : GL_TRUE);
+    }
+}
+
 TEST_F(SpotLightTest, GlassPaneIsAQuadAndAnEightByEightGrid)
 {
     lamp->Update();

@@ -1,0 +1,382 @@
+// What the rendered frame shows: shadows darken only the floor inside them, disabled lights
+// leave no trace, the glass colours the light's cone, textures are multiplied in, pausing
+// freezes the picture, the shapes cycle, and a frame leaves the GL state as it found it.
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/Globals.h"
+#include "app/Resources.h"
+#include "objects/CShape.h"
+#include "objects/CSpotLight.h"
+#include "tests/support/SceneFixture.h"
+#include "texture/Texture.h"
+
+namespace {
+
+using corvane::test::Image;
+using corvane::test::SceneTest;
+namespace offscreen = platform::offscreen;
+
+struct WindowPoint {
+    int x, y;  // pixels, top row 0
+    double depth;
+};
+
+// Where a world point lands in the last drawn frame (the modelview then holds the view).
+WindowPoint Project(float x, float y, float z)
+{
+    GLdouble modelview[16], projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    GLdouble wx, wy, wz;
+    gluProject(x, y, z, modelview, projection, viewport, &wx, &wy, &wz);
+    return {int(wx), viewport[3] - 1 - int(wy), wz};
+}
+
+double DepthAt(const WindowPoint& point, int height)
+{
+    GLfloat depth = 0.0f;
+    glReadPixels(point.x, height - 1 - point.y, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    return depth;
+}
+
+// Where the light's beam axis meets the floor.
+WindowPoint BeamOnFloor(const CSpotLight& light)
+{
+    const Matrix4& m = light.modelMatrix;
+    const float s = -m[14] / m[10];
+    return Project(m[12] + s * m[8], m[13] + s * m[9], 0.0f);
+}
+
+// Mean of (max - min) channel over a square around a point: how coloured the area is.
+double Saturation(const Image& image, const WindowPoint& centre, int radius)
+{
+    double sum = 0.0;
+    int count = 0;
+    for (int y = centre.y - radius; y <= centre.y + radius; ++y)
+        for (int x = centre.x - radius; x <= centre.x + radius; ++x) {
+            if (x < 0 || y < 0 || x >= image.width || y >= image.height)
+                continue;
+            const uint8_t* p = image.At(x, y);
+            sum += std::max({p[0], p[1], p[2]}) - std::min({p[0], p[1], p[2]});
+            ++count;
+        }
+    return count ? sum / count : 0.0;
+}
+
+double MeanLuma(const Image& image, const WindowPoint& centre, int radius)
+{
+    double sum = 0.0;
+    int count = 0;
+    for (int y = centre.y - radius; y <= centre.y + radius; ++y)
+        for (int x = centre.x - radius; x <= centre.x + radius; ++x)
+            if (x >= 0 && y >= 0 && x < image.width && y < image.height) {
+                sum += image.Luma(x, y);
+                ++count;
+            }
+    return count ? sum / count : 0.0;
+}
+
+// Mean absolute channel difference over a square around a point.
+double MeanDifference(const Image& first, const Image& second, const WindowPoint& centre,
+                      int radius)
+{
+    double sum = 0.0;
+    int count = 0;
+    for (int y = centre.y - radius; y <= centre.y + radius; ++y)
+        for (int x = centre.x - radius; x <= centre.x + radius; ++x)
+            if (x >= 0 && y >= 0 && x < first.width && y < first.height) {
+                for (int c = 0; c < 3; ++c)
+                    sum += std::abs(first.At(x, y)[c] - second.At(x, y)[c]);
+                count += 3;
+            }
+    return count ? sum / count : 0.0;
+}
+
+// Compared in 4 x 4 blocks: llvmpipe's stencil-tested and untested passes sample the
+// projected picture a little differently along its lead lines, so single pixels may differ
+// by a few levels where nothing of the picture changed.
+struct Difference {
+    int darker = 0;     // blocks at least 12 luma levels darker in the second image
+    int brighter = 0;   // blocks more than 3 levels brighter
+    int identical = 0;  // pixels equal in every channel
+};
+
+Difference Compare(const Image& first, const Image& second)
+{
+    Difference difference;
+    for (int by = 0; by + 4 <= first.height; by += 4)
+        for (int bx = 0; bx + 4 <= first.width; bx += 4) {
+            int delta = 0;
+            for (int y = by; y < by + 4; ++y)
+                for (int x = bx; x < bx + 4; ++x)
+                    delta += second.Luma(x, y) - first.Luma(x, y);
+            difference.darker += delta <= -12 * 16 ? 1 : 0;
+            difference.brighter += delta > 3 * 16 ? 1 : 0;
+        }
+    for (int y = 0; y < first.height; ++y)
+        for (int x = 0; x < first.width; ++x) {
+            const uint8_t* a = first.At(x, y);
+            const uint8_t* b = second.At(x, y);
+            difference.identical += a[0] == b[0] && a[1] == b[1] && a[2] == b[2] ? 1 : 0;
+        }
+    return difference;
+}
+
+// A 4 x 4 flat grey 24-bit BMP in the temporary directory.
+std::string WriteGreyBmp()
+{
+    const std::string path = testing::TempDir() + "grey.bmp";
+    uint8_t file[54 + 48] = {'B', 'M'};
+    auto put32 = [&file](int offset, uint32_t value) {
+        for (int i = 0; i < 4; ++i)
+            file[offset + i] = uint8_t(value >> (8 * i));
+    };
+    put32(2, sizeof file);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, 4);
+    put32(22, 4);
+    file[26] = 1;
+    file[28] = 24;
+    put32(34, 48);
+    for (int i = 54; i < int(sizeof file); ++i)
+        file[i] = 128;
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    std::fwrite(file, 1, sizeof file, out);
+    std::fclose(out);
+    return path;
+}
+
+class ScenePictureTest : public SceneTest {
+protected:
+    void SetUp() override
+    {
+        SceneTest::SetUp();
+        light2Time = 0.0f;
+        Start();
+        Step(1);
+    }
+};
+
+TEST_F(ScenePictureTest, ShadowsDarkenOnlyTheFloorInsideThem)
+{
+    SceneOf().ChangeShape();  // the sphere: its centre pixel is the shape's own
+    Image withShadows = Draw();
+    const WindowPoint centre = Project(0.0f, 0.0f, 20.0f);
+    SceneOf().shadow = 0;
+    Image without = Draw();
+
+    const Difference difference = Compare(without, withShadows);
+    EXPECT_GT(difference.darker, 30) << "the lights cast visible shadows";
+    EXPECT_EQ(difference.brighter, 0) << "a shadow never brightens";
+    EXPECT_GT(difference.identical, withShadows.width * withShadows.height * 8 / 10)
+        << "away from the shadows nothing changes";
+    const uint8_t* a = withShadows.At(centre.x, centre.y);
+    const uint8_t* b = without.At(centre.x, centre.y);
+    EXPECT_TRUE(a[0] == b[0] && a[1] == b[1] && a[2] == b[2]) << "the shape is the same";
+}
+
+TEST_F(ScenePictureTest, DisabledSpotLightsLeaveNoTrace)
+{
+    Scene& scene = SceneOf();
+    Draw();
+    const WindowPoint lamp1 = Project(scene.light1->modelMatrix[12], scene.light1->modelMatrix[13],
+                                      scene.light1->modelMatrix[14]);
+    const int height = offscreen::CurrentConfig().clientHeight;
+    EXPECT_LE(DepthAt(lamp1, height), lamp1.depth + 1e-4) << "the lamp body is drawn";
+
+    scene.light1Enabled = 0;
+    scene.light2Enabled = 0;
+    Image withShadows = Draw();
+    EXPECT_GT(DepthAt(lamp1, height), lamp1.depth + 1e-4) << "no lamp body";
+    scene.shadow = 0;
+    Image without = Draw();
+    EXPECT_TRUE(withShadows == without) << "no shadow is marked without spot lights";
+}
+
+TEST_F(ScenePictureTest, GlassColoursTheConeAndPlainLightDoesNot)
+{
+    Step(60);  // light 1 swings aside: at the start it hides its own spot from the camera
+    Scene& scene = SceneOf();
+    scene.light2Enabled = 0;
+    scene.shadow = 0;
+    scene.shape->modelMatrix[12] = 1000.0f;  // out of sight: the beam falls behind it
+    Image glass = Draw();
+    const WindowPoint spot = BeamOnFloor(*scene.light1);
+    scene.light1Glass = 0;
+    Image plain = Draw();
+    scene.light1Enabled = 0;
+    Image dark = Draw();
+
+    EXPECT_GT(Saturation(glass, spot, 12), Saturation(plain, spot, 12) + 15.0);
+    EXPECT_GT(MeanLuma(plain, spot, 12), MeanLuma(dark, spot, 12) + 20.0)
+        << "without glass the light still falls on the floor";
+}
+
+TEST_F(ScenePictureTest, TexturesAreMultipliedIntoTheFloorAndTheShape)
+{
+    Texture grey(WriteGreyBmp().c_str(), GL_LINEAR, GL_LINEAR, GL_REPEAT, GL_REPEAT);
+    ASSERT_EQ(grey.width, 4);
+    Step(60);  // light 1's pane no longer covers the middle of the shape
+    SceneOf().ChangeShape();  // the sphere
+    Image original = Draw();
+    const WindowPoint floorPoint = Project(-40.0f, -40.0f, 0.0f);
+    const WindowPoint shapePoint = Project(0.0f, 0.0f, 20.0f);
+
+    Texture* floorTexture = g_floorTexture;
+    g_floorTexture = &grey;
+    Image greyFloor = Draw();
+    g_floorTexture = floorTexture;
+    Texture* woodTexture = g_woodTexture;
+    g_woodTexture = &grey;
+    Image greyShape = Draw();
+    g_woodTexture = woodTexture;
+
+    EXPECT_GT(Saturation(original, floorPoint, 8), Saturation(greyFloor, floorPoint, 8) + 5.0);
+    EXPECT_FALSE(original == greyFloor);
+    EXPECT_GT(MeanDifference(original, greyShape, shapePoint, 6), 10.0);
+}
+
+TEST_F(ScenePictureTest, PauseFreezesThePictureButNotTheCamera)
+{
+    app->OnCommand(kCommandPause);
+    Step(1);
+    Image first = Draw();
+    Step(10);
+    EXPECT_TRUE(first == Draw()) << "paused and no keys: nothing moves";
+    offscreen::SetKeyDown(platform::Key::kEnd, true);
+    Step(5);
+    offscreen::SetKeyDown(platform::Key::kEnd, false);
+    EXPECT_FALSE(first == Draw()) << "the camera answers keys while paused";
+}
+
+TEST_F(ScenePictureTest, ShapesCycleAndRotateOffFreezesTheShape)
+{
+    Scene& scene = SceneOf();
+    scene.light1Moving = 0;
+    scene.light2Moving = 0;
+    scene.rotate = 0;
+    Image torus = Draw();
+    Step(10);
+    EXPECT_TRUE(torus == Draw()) << "nothing moves with rotation and movement off";
+    scene.ChangeShape();
+    Image sphere = Draw();
+    EXPECT_FALSE(sphere == torus);
+    scene.ChangeShape();
+    Image cylinder = Draw();
+    EXPECT_FALSE(cylinder == sphere);
+    EXPECT_FALSE(cylinder == torus);
+    scene.ChangeShape();
+    EXPECT_TRUE(torus == Draw()) << "three changes bring the torus back";
+    scene.rotate = 1;
+    Step(10);
+    EXPECT_FALSE(torus == Draw());
+}
+
+TEST_F(ScenePictureTest, OneStencilBitKeepsLightTwoOnTheFloor)
+{
+    app->Shutdown();
+    app.reset();
+    offscreen::Config config;
+    config.grantedStencilBits = 1;
+    Start(config);
+    Step(1);
+    Scene& scene = SceneOf();
+    ASSERT_EQ(scene.shadow, 1);
+
+    // Light 2 alone: unshadowed, but neither vanished nor masked.
+    scene.light1Enabled = 0;
+    Image light2Shadowed = Draw();
+    scene.shadow = 0;
+    EXPECT_TRUE(light2Shadowed == Draw());
+    scene.light2Enabled = 0;
+    EXPECT_FALSE(light2Shadowed == Draw()) << "light 2 still lights the floor";
+
+    // Light 1 keeps its shadow in the one bit.
+    scene.light1Enabled = 1;
+    scene.shadow = 1;
+    Image light1Shadowed = Draw();
+    scene.shadow = 0;
+    EXPECT_GT(Compare(Draw(), light1Shadowed).darker, 15);
+}
+
+// The state a frame promises to leave as it found it.
+struct PromisedState {
+    std::vector<GLboolean> enables;
+    GLint depthFunc, stencilFunc, stencilRef, stencilValueMask, stencilFail, stencilDepthFail,
+        stencilDepthPass, stencilWriteMask, matrixMode;
+    GLboolean depthMask, colorMask[4];
+    GLfloat modelview[16];
+
+    static PromisedState Read()
+    {
+        static const GLenum kEnables[] = {
+            GL_LIGHTING, GL_LIGHT0, GL_LIGHT1, GL_LIGHT2, GL_LIGHT3, GL_DEPTH_TEST,
+            GL_STENCIL_TEST, GL_BLEND, GL_TEXTURE_2D, GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T,
+            GL_TEXTURE_GEN_R, GL_TEXTURE_GEN_Q, GL_CULL_FACE, GL_POLYGON_OFFSET_FILL,
+            GL_COLOR_MATERIAL, GL_NORMALIZE};
+        PromisedState state;
+        for (GLenum enable : kEnables)
+            state.enables.push_back(glIsEnabled(enable));
+        glGetIntegerv(GL_DEPTH_FUNC, &state.depthFunc);
+        glGetIntegerv(GL_STENCIL_FUNC, &state.stencilFunc);
+        glGetIntegerv(GL_STENCIL_REF, &state.stencilRef);
+        glGetIntegerv(GL_STENCIL_VALUE_MASK, &state.stencilValueMask);
+        glGetIntegerv(GL_STENCIL_FAIL, &state.stencilFail);
+        glGetIntegerv(GL_STENCIL_PASS_DEPTH_FAIL, &state.stencilDepthFail);
+        glGetIntegerv(GL_STENCIL_PASS_DEPTH_PASS, &state.stencilDepthPass);
+        glGetIntegerv(GL_STENCIL_WRITEMASK, &state.stencilWriteMask);
+        glGetIntegerv(GL_MATRIX_MODE, &state.matrixMode);
+        glGetBooleanv(GL_DEPTH_WRITEMASK, &state.depthMask);
+        glGetBooleanv(GL_COLOR_WRITEMASK, state.colorMask);
+        return state;
+    }
+
+    void ExpectEqual(const PromisedState& other, const std::string& when) const
+    {
+        EXPECT_EQ(enables, other.enables) << when;
+        EXPECT_EQ(depthFunc, other.depthFunc) << when;
+        EXPECT_EQ(stencilFunc, other.stencilFunc) << when;
+        EXPECT_EQ(stencilRef, other.stencilRef) << when;
+        EXPECT_EQ(stencilValueMask, other.stencilValueMask) << when;
+        EXPECT_EQ(stencilFail, other.stencilFail) << when;
+        EXPECT_EQ(stencilDepthFail, other.stencilDepthFail) << when;
+        EXPECT_EQ(stencilDepthPass, other.stencilDepthPass) << when;
+        EXPECT_EQ(stencilWriteMask, other.stencilWriteMask) << when;
+        EXPECT_EQ(matrixMode, other.matrixMode) << when;
+        EXPECT_EQ(depthMask, other.depthMask) << when;
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(colorMask[i], other.colorMask[i]) << when;
+    }
+};
+
+TEST_F(ScenePictureTest, AFrameLeavesTheStateItFound)
+{
+    Scene& scene = SceneOf();
+    for (int shadow : {2, 0})
+        for (int lights = 0; lights < 4; ++lights)
+            for (int glass : {0, 1}) {
+                scene.shadow = shadow;
+                scene.light1Enabled = lights & 1;
+                scene.light2Enabled = lights & 2;
+                scene.light1Glass = glass;
+                scene.light2Glass = glass;
+                glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+                const PromisedState before = PromisedState::Read();
+                scene.RenderFrame();
+                const std::string when = "shadow " + std::to_string(shadow) + ", lights " +
+                                         std::to_string(lights) + ", glass " + std::to_string(glass);
+                PromisedState::Read().ExpectEqual(before, when);
+                EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << when;
+            }
+}
+
+}  // namespace
