@@ -5,6 +5,7 @@
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -377,6 +378,38 @@ TEST_F(ScenePictureTest, AFrameLeavesTheStateItFound)
                 PromisedState::Read().ExpectEqual(before, when);
                 EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << when;
             }
+}
+
+}  // namespace
+
+namespace {
+
+// A minimised window (zero height), a single pixel and a 4K client all draw whole frames:
+// finite projections and no GL errors.
+TEST_F(SceneTest, OddClientSizesRenderWithoutErrors)
+{
+    const int sizes[][2] = {{640, 0}, {0, 0}, {1, 1}, {3840, 2160}};
+    for (const auto& size : sizes) {
+        offscreen::Config config;
+        config.clientWidth = size[0];
+        config.clientHeight = size[1];
+        Start(config);
+        Step(3);
+        app->OnCommand(kCommandChangeShape);
+        Step(2);
+        const std::string when = std::to_string(size[0]) + "x" + std::to_string(size[1]);
+        GLfloat projection[16];
+        glGetFloatv(GL_PROJECTION_MATRIX, projection);
+        for (float element : projection)
+            ASSERT_TRUE(std::isfinite(element)) << when;
+        EXPECT_GT(projection[0], 0.0f) << when;
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << when;
+        EXPECT_EQ(app->clientWidth, size[0]);
+        EXPECT_EQ(app->clientHeight, size[1]);
+        app->Shutdown();
+        app.reset();
+        offscreen::Teardown();
+    }
 }
 
 }  // namespace

@@ -1,0 +1,147 @@
+#!/usr/bin/env bash
+# Drives the real corvane window on an X display as a user would, with xdotool and
+# ImageMagick: title with the frame rate, the menu bar, every accelerator, a picture that is
+# neither black nor still, Esc and the close box, the aspect after a resize, and the message
+# box for a missing texture. Without a window manager the keyboard follows the pointer, so
+# the pointer is kept in the client area.
+# Usage: corvane-window.sh CORVANE FLTK_SMOKE ASSETS_DIR   (needs DISPLAY)
+set -u
+corvane=$1
+smoke=$2      # sends the close box's message to a window: --send-close WINDOW
+assets=$3
+work=$(mktemp -d)
+passed=0
+failed=0
+pid=
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+
+pass() { echo "PASS $1"; passed=$((passed + 1)); }
+fail() { echo "FAIL $1"; failed=$((failed + 1)); }
+check() { if eval "$1"; then pass "$2"; else fail "$2"; fi; }
+
+start() {  # start DIR: runs corvane with DIR as its working directory
+    (cd "$1" && exec "$corvane") >"$work/out.log" 2>&1 &
+    pid=$!
+}
+find_window() {  # waits for the main window; sets wid and puts the pointer in it
+    wid=
+    for _ in $(seq 50); do
+        wid=$(xdotool search --name '^Corvane' 2>/dev/null | head -n 1)
+        [ -n "$wid" ] && break
+        sleep 0.1
+    done
+    [ -n "$wid" ] || return 1
+    xdotool mousemove --window "$wid" 320 300
+    sleep 0.3
+}
+title_has_rate() {  # within $1 seconds, the title reads "Corvane (N.N fps)   "
+    for _ in $(seq $(( $1 * 10 ))); do
+        xdotool getwindowname "$wid" 2>/dev/null | grep -Eq '^Corvane \([0-9]+\.[0-9] fps\)   $' &&
+            return 0
+        sleep 0.1
+    done
+    return 1
+}
+client_shot() {  # client_shot FILE: the window below its 25-pixel menu bar
+    import -window "$wid" "$work/whole.png" 2>/dev/null &&
+        convert "$work/whole.png" -crop +0+25 +repage "$1"
+}
+stddev() { convert "$1" -colorspace Gray -format '%[fx:standard_deviation]' info:; }
+mean() { convert "$1" -colorspace Gray -format '%[fx:mean]' info:; }
+differ() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" != 0 ]; }
+finish() {  # finish NAME: the program ends within 5 s with exit code 0
+    local code=
+    for _ in $(seq 50); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$pid" 2>/dev/null; then
+        kill "$pid"; fail "$1 (still running)"
+    else
+        wait "$pid"; code=$?
+        if [ "$code" -eq 0 ]; then pass "$1"; else fail "$1 (exit code $code)"; fi
+    fi
+    pid=
+}
+
+echo "== title, menu bar, accelerators, picture, Esc"
+start "$assets"
+find_window || { fail "the window opens"; exit 1; }
+check 'title_has_rate 3' "the title shows the frame rate within 3 s"
+client_shot "$work/before-menu.png"
+for menu in "File 22" "Options 75"; do
+    set -- $menu
+    import -window "$wid" "$work/bar.png"
+    xdotool mousemove --window "$wid" "$2" 12 click 1
+    sleep 0.5
+    import -window root -crop 300x300+0+0 "$work/open-$1.png"
+    xdotool key Escape
+    sleep 0.3
+    xdotool mousemove --window "$wid" 320 300
+    sleep 0.2
+    import -window root -crop 300x300+0+0 "$work/closed-$1.png"
+    check "differ '$work/open-$1.png' '$work/closed-$1.png'" "the $1 menu opens from the menu bar"
+done
+check 'kill -0 $pid' "Escape in an open menu only closes the menu"
+for key in F1 F2 F3 F5 F6 F7 F9 F10 F11 Pause space Pause; do
+    xdotool key "$key"
+    sleep 0.2
+done
+check 'kill -0 $pid' "every accelerator is taken and the demo keeps running"
+xdotool key F2 F5  # the shape turns again, lit by light 1
+sleep 0.3
+client_shot "$work/a.png"
+sleep 0.7
+client_shot "$work/b.png"
+[ -n "${CORVANE_E2E_SHOTS:-}" ] && cp "$work/whole.png" "$CORVANE_E2E_SHOTS/window.png"
+check "awk 'BEGIN{exit !($(mean "$work/a.png") > 0.02)}'" "the picture is not black"
+check "awk 'BEGIN{exit !($(stddev "$work/a.png") > 0.02)}'" "the picture is not uniform"
+check "differ '$work/a.png' '$work/b.png'" "the picture changes over time"
+check 'title_has_rate 2' "the title still shows the frame rate"
+xdotool key Escape
+finish "Esc ends the demo with exit code 0"
+
+echo "== aspect after a resize, close box"
+start "$assets"
+find_window || { fail "the window opens"; exit 1; }
+xdotool key Pause
+sleep 0.5
+client_shot "$work/narrow.png"
+xdotool windowsize "$wid" 1288 505
+sleep 1
+xdotool mousemove --window "$wid" 320 300
+sleep 0.5
+client_shot "$work/wide.png"
+narrow=$(convert "$work/narrow.png" -fuzz 3% -trim -format '%w %h' info:)
+wide=$(convert "$work/wide.png" -fuzz 3% -trim -format '%w %h' info:)
+# The vertical field of view is fixed, so a wider window shows more on the sides: the scene
+# keeps its size in pixels when the aspect follows the window, and stretches when it does not.
+check "awk -v n='$narrow' -v w='$wide' 'BEGIN{split(n,a,\" \"); split(w,b,\" \"); r=(b[1]/b[2])/(a[1]/a[2]); exit !(r > 0.95 && r < 1.05)}'" \
+    "a resized window keeps the aspect right ($narrow vs $wide)"
+"$smoke" --send-close "$wid"
+finish "the close box ends the demo with exit code 0"
+
+echo "== missing stained.bmp"
+mkdir -p "$work/assets"
+cp "$assets/wood.bmp" "$assets/floor.bmp" "$work/assets/"
+start "$work/assets"
+box=
+for _ in $(seq 50); do
+    box=$(xdotool search --onlyvisible --name '^Error$' 2>/dev/null | head -n 1)
+    [ -n "$box" ] && break
+    sleep 0.1
+done
+check '[ -n "$box" ]' "a dialog captioned Error tells of the missing file"
+if [ -n "$box" ]; then
+    xdotool mousemove --window "$box" 20 20
+    sleep 0.3
+    import -window "$box" "${CORVANE_E2E_SHOTS:-$work}/error-box.png"
+    xdotool key Return
+fi
+find_window || fail "the window opens after the message"
+check 'title_has_rate 3' "once answered, the demo runs on"
+xdotool key Escape
+finish "and ends with exit code 0"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
