@@ -167,6 +167,42 @@ void Scene::Build()
 
 void Scene::ChangeShape() { shape->ChangeShape(); }
 
+void Scene::MarkShadow(const CSpotLight& light, int stencilBit)
+{
+    glStencilFunc(GL_NOTEQUAL, stencilBit, GLuint(stencilBit));
+    glStencilMask(GLuint(stencilBit));
+    glPushMatrix();
+    MultShadowMatrix(light);
+    shape->RenderGeometry();
+    glPopMatrix();
+}
+
+void Scene::AddSpotLights(CDrawable& object, bool stencilled, bool light2Stencilled)
+{
+    BindTexture(g_glassTexture);
+    SetTextureGeneration(true);  // stays on also without glass: texturing is then off
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    if (light1Enabled) {
+        glEnable(light1->lightId);
+        glDisable(light2->lightId);
+        if (stencilled)
+            glStencilFunc(GL_NOTEQUAL, kLight1Stencil, kLight1Stencil);
+        SetupGlass(*light1, light1Glass);
+        object.RenderGeometry();
+    }
+    if (light2Enabled) {
+        glDisable(light1->lightId);
+        glEnable(light2->lightId);
+        if (light2Stencilled)
+            glStencilFunc(GL_NOTEQUAL, kLight2Stencil, kLight2Stencil);
+        else if (stencilled)
+            glDisable(GL_STENCIL_TEST);  // no bit of its own: lit unmasked
+        SetupGlass(*light2, light2Glass);
+        object.RenderGeometry();
+    }
+}
+
 void Scene::Animate(float dt, bool paused)
 {
     camera->UpdateFromKeys(dt);  // the camera answers the keys even while paused
@@ -196,9 +232,6 @@ void Scene::Animate(float dt, bool paused)
 
 void Scene::RenderFrame()
 {
-    const GLenum light1Id = light1->lightId;
-    const GLenum light2Id = light2->lightId;
-
     // View and lights.
     glLoadIdentity();
     camera->ApplyView();
@@ -216,10 +249,10 @@ void Scene::RenderFrame()
     glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, kBlack.Data());
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 0.0f);
 
+    // With a single stencil bit only light 1 can be shadowed; light 2 then lights the floor
+    // unmasked instead of failing the stencil test everywhere.
+    const bool light2Shadowed = g_stencilBits >= 2;
     if (shadow) {
-        // With a single stencil bit only light 1 can be shadowed; light 2 then lights the
-        // floor unmasked instead of failing the stencil test everywhere.
-        const bool light2Shadowed = g_stencilBits >= 2;
         glPushAttrib(GL_ENABLE_BIT | GL_STENCIL_BUFFER_BIT | GL_DEPTH_BUFFER_BIT |
                      GL_LIGHTING_BIT);
 
@@ -230,22 +263,10 @@ void Scene::RenderFrame()
         glDisable(GL_DEPTH_TEST);
         glEnable(GL_STENCIL_TEST);
         glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
-        if (light1Enabled) {
-            glStencilFunc(GL_NOTEQUAL, kLight1Stencil, kLight1Stencil);
-            glStencilMask(kLight1Stencil);
-            glPushMatrix();
-            MultShadowMatrix(*light1);
-            shape->RenderGeometry();
-            glPopMatrix();
-        }
-        if (light2Enabled && light2Shadowed) {
-            glStencilFunc(GL_NOTEQUAL, kLight2Stencil, kLight2Stencil);
-            glStencilMask(kLight2Stencil);
-            glPushMatrix();
-            MultShadowMatrix(*light2);
-            shape->RenderGeometry();
-            glPopMatrix();
-        }
+        if (light1Enabled)
+            MarkShadow(*light1, kLight1Stencil);
+        if (light2Enabled && light2Shadowed)
+            MarkShadow(*light2, kLight2Stencil);
 
         // Floor base pass, lit by the directional light; lays down depth.
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
@@ -260,26 +281,7 @@ void Scene::RenderFrame()
         glDisable(GL_DEPTH_TEST);
         glEnable(GL_STENCIL_TEST);
         glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
-        BindTexture(g_glassTexture);
-        SetTextureGeneration(true);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_ONE, GL_ONE);
-        if (light1Enabled) {
-            glEnable(light1Id);
-            glStencilFunc(GL_NOTEQUAL, kLight1Stencil, kLight1Stencil);
-            SetupGlass(*light1, light1Glass);
-            floor->RenderGeometry();
-        }
-        if (light2Enabled) {
-            glDisable(light1Id);
-            glEnable(light2Id);
-            if (light2Shadowed)
-                glStencilFunc(GL_NOTEQUAL, kLight2Stencil, kLight2Stencil);
-            else
-                glDisable(GL_STENCIL_TEST);
-            SetupGlass(*light2, light2Glass);
-            floor->RenderGeometry();
-        }
+        AddSpotLights(*floor, true, light2Shadowed);
         SetTextureGeneration(false);
         glDisable(GL_STENCIL_TEST);
     } else {
@@ -289,23 +291,7 @@ void Scene::RenderFrame()
         floor->RenderGeometry();
         glDisable(GL_LIGHT0);
         glDisable(GL_DEPTH_TEST);
-
-        BindTexture(g_glassTexture);
-        SetTextureGeneration(true);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_ONE, GL_ONE);
-        if (light1Enabled) {
-            glEnable(light1Id);
-            glDisable(light2Id);
-            SetupGlass(*light1, light1Glass);
-            floor->RenderGeometry();
-        }
-        if (light2Enabled) {
-            glDisable(light1Id);
-            glEnable(light2Id);
-            SetupGlass(*light2, light2Glass);
-            floor->RenderGeometry();
-        }
+        AddSpotLights(*floor, false, false);
         SetTextureGeneration(false);
     }
 
@@ -325,23 +311,7 @@ void Scene::RenderFrame()
     shape->RenderGeometry();
     glDisable(GL_LIGHT0);
     glDepthMask(GL_FALSE);
-
-    BindTexture(g_glassTexture);
-    SetTextureGeneration(true);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ONE);
-    if (light1Enabled) {
-        glEnable(light1Id);
-        glDisable(light2Id);
-        SetupGlass(*light1, light1Glass);
-        shape->RenderGeometry();
-    }
-    if (light2Enabled) {
-        glDisable(light1Id);
-        glEnable(light2Id);
-        SetupGlass(*light2, light2Glass);
-        shape->RenderGeometry();
-    }
+    AddSpotLights(*shape, false, false);
 
     // Wood: the accumulated light times the wood picture, mapped by object coordinates.
     glDisable(GL_TEXTURE_GEN_Q);
@@ -362,9 +332,9 @@ void Scene::RenderFrame()
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
     if (light1Enabled)
-        glEnable(light1Id);
+        glEnable(light1->lightId);
     if (light2Enabled)
-        glEnable(light2Id);
+        glEnable(light2->lightId);
     glDisable(GL_TEXTURE_2D);
     glBlendFunc(GL_ONE, GL_ONE);
     glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, kBlack.Data());

@@ -3,6 +3,7 @@
 // and draws the frame in several passes (projected glass picture, stencil shadows).
 #pragma once
 
+class CDrawable;
 class OrbitCamera;
 class CFloor;
 class CShape;
@@ -35,6 +36,13 @@ public:
     int light2Enabled = 1;
     int light2Moving = 1;
     int light2Glass = 1;
+
+private:
+    // Marks the shape's shadow from the light in the given stencil bit.
+    void MarkShadow(const CSpotLight& light, int stencilBit);
+    // One additive pass over the object per enabled spot light, through its glass when the
+    // glass flag is on. Stencilled: each light leaves out the pixels of its own shadow bit.
+    void AddSpotLights(CDrawable& object, bool stencilled, bool light2Stencilled);
 };
 
 // Time along spot light 2's path in seconds; advances only while light 2 is enabled and moving.

@@ -10,4 +10,8 @@ void RecordLastError(unsigned code);
 // The backend's text for one of its own codes, or null when it has none.
 const char* BackendErrorText(unsigned code);
 
+// Tries to open the X display up to `attempts` times, 50 ms apart, and keeps the connection
+// open; false if it never opens.
+bool WaitForXDisplay(int attempts);
+
 }  // namespace platform

@@ -263,6 +263,7 @@ void Startup(int* argc, char** argv)
     if (state.startedUp)
         return;
     // freeglut's solids refuse to draw before glutInit; it opens a display of its own.
+    WaitForXDisplay(40);
     glutInit(argc, argv);
     EnsureDisplay();
     state.startedUp = true;

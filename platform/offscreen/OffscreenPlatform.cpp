@@ -179,6 +179,7 @@ void Startup(int* argc, char** argv)
     OffscreenState& state = State();
     if (state.glutStarted)
         return;
+    WaitForXDisplay(40);
     glutInit(argc, argv);  // the GLUT solids refuse to draw before this
     state.glutStarted = true;
 }
