@@ -8,5 +8,5 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 "$root/scripts/with-display.sh" heaptrack -o "$out/trace" \
-  "$build/tools/snapshot/corvane-snapshot" --assets "$root/assets" --frames "$frames" >/dev/null
+  "$build/tools/snapshot/corvane-snapshot" --assets "$root/assets" --frames "$frames" >/dev/null 2>&1
 heaptrack_print -f "$out"/trace.* -n 100000 -s 1000 2>/dev/null | python3 "$root/bench/classify_heap.py"

@@ -3,6 +3,12 @@
 
 namespace platform {
 
+struct MenuTemplate;
+struct Module;
+
+// The module's menu template `id`, or null.
+const MenuTemplate* FindMenuTemplate(const Module* module, unsigned id);
+
 // Codes from here up belong to the backend; SystemErrorText asks BackendErrorText for them.
 inline constexpr unsigned kBackendErrorBase = 0x10000;
 

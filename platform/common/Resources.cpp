@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "platform/Platform.h"
+#include "platform/common/Internal.h"
 
 namespace platform {
 
@@ -31,6 +32,16 @@ const AcceleratorTable* LoadAcceleratorTable(const Module* module, unsigned id)
     for (size_t i = 0; i < module->acceleratorTableCount; ++i)
         if (module->acceleratorTables[i].resourceId == id)
             return &module->acceleratorTables[i];
+    return nullptr;
+}
+
+const MenuTemplate* FindMenuTemplate(const Module* module, unsigned id)
+{
+    if (!module)
+        return nullptr;
+    for (size_t i = 0; i < module->menuCount; ++i)
+        if (module->menus[i].resourceId == id)
+            return &module->menus[i];
     return nullptr;
 }
 

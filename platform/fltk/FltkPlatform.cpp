@@ -135,16 +135,6 @@ void OnFrameCallback(Fl_Widget*, void* data)
         PostAppMessage(window, kMessageClose, 0, 0);
 }
 
-const MenuTemplate* FindMenuTemplate(const Module* module, unsigned id)
-{
-    if (!module)
-        return nullptr;
-    for (size_t i = 0; i < module->menuCount; ++i)
-        if (module->menus[i].resourceId == id)
-            return &module->menus[i];
-    return nullptr;
-}
-
 intptr_t Send(Window* window, unsigned message, uintptr_t wParam, intptr_t lParam)
 {
     return window->windowProc(window, message, wParam, lParam);

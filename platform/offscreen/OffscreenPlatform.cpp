@@ -219,15 +219,11 @@ Window* CreateAppWindow(const char* className, const char* title, int, int)
     window->title.reserve(80);  // a frame-rate title then never allocates
     window->title = title ? title : "";
     window->menu = std::make_unique<Menu>();
-    if (const Module* module = windowClass->instance) {
-        for (size_t i = 0; i < module->menuCount; ++i) {
-            const MenuTemplate& menu = module->menus[i];
-            if (menu.resourceId != windowClass->menuResource)
-                continue;
-            for (size_t e = 0; e < menu.count; ++e)
-                if (menu.entries[e].kind == MenuEntry::kItem)
-                    window->menu->items[menu.entries[e].id] = MenuItemState{};
-        }
+    if (const MenuTemplate* menu =
+            FindMenuTemplate(windowClass->instance, windowClass->menuResource)) {
+        for (size_t e = 0; e < menu->count; ++e)
+            if (menu->entries[e].kind == MenuEntry::kItem)
+                window->menu->items[menu->entries[e].id] = MenuItemState{};
     }
     Send(window, kMessageCreate, 0, 0);
     return window;
