@@ -68,6 +68,16 @@ bool ParseSnapshotOptions(int argc, char** argv, SnapshotOptions* options, std::
             options->bench = true;
             continue;
         }
+        static const char* const kValued[] = {"--assets", "--size", "--frames", "--step-ms",
+                                               "--command", "--key", "--color-bits",
+                                               "--stencil-bits", "--answer", "--out"};
+        bool known = false;
+        for (const char* name : kValued)
+            known = known || option == name;
+        if (!known) {
+            *error = "unknown option " + option;
+            return false;
+        }
         if (i + 1 >= argc) {
             *error = "missing value for " + option;
             return false;
@@ -104,11 +114,8 @@ bool ParseSnapshotOptions(int argc, char** argv, SnapshotOptions* options, std::
         } else if (option == "--answer") {
             ok = value == "yes" || value == "no";
             options->answerYes = value == "yes";
-        } else if (option == "--out") {
+        } else {  // --out
             options->out = value;
-        } else {
-            *error = "unknown option " + option;
-            return false;
         }
         if (!ok) {
             *error = "bad value for " + option + ": " + value;
