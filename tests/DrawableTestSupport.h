@@ -153,7 +153,7 @@ inline std::string WriteBmp(const std::string& name, int width, int height,
         bytes[54 + i + 2] = rgb[i];
     }
     const std::string path =
-        "/tmp/corvane-obj-" + name + "-" + std::to_string(getpid()) + ".bmp";
+        testing::TempDir() + "corvane-obj-" + name + "-" + std::to_string(getpid()) + ".bmp";
     if (FILE* file = std::fopen(path.c_str(), "wb")) {
         std::fwrite(bytes.data(), 1, bytes.size(), file);
         std::fclose(file);

@@ -1,6 +1,6 @@
 // Pictures of the scene objects, rendered lit in perspective into the offscreen back buffer
-// and saved as PNG files in /tmp for a person to look at: the three shape forms (textured
-// two-pass material list) and a lamp with its glass pane over a floor. The assertions check
+// and saved as PNG files in the test temporary directory for a person to look at: the three
+// shape forms (textured two-pass material list) and a lamp with its glass pane over a floor. The assertions check
 // what any correct picture shows: coverage, a black background, the lit side brighter.
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -96,7 +96,7 @@ protected:
     {
         Picture picture;
         picture.rgb = platform::offscreen::ReadBackBufferRgb(&picture.width, &picture.height);
-        EXPECT_TRUE(WritePng("/tmp/corvane-obj-" + name + ".png", picture.width, picture.height,
+        EXPECT_TRUE(WritePng(testing::TempDir() + "corvane-obj-" + name + ".png", picture.width, picture.height,
                              picture.rgb));
         return picture;
     }
