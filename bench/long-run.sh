@@ -24,15 +24,19 @@ runner=$!
 sleep 1
 pid=$(pgrep -n -f 'corvane-snapshot --assets' || true)
 first= last= peak=0 start=$(date +%s)
+samples=()
 while kill -0 "$runner" 2>/dev/null; do
   rss=$(awk '/^VmRSS/ {print $2}' "/proc/$pid/status" 2>/dev/null || true)
   if [[ -n "$rss" ]]; then
     [[ -z "$first" && $(($(date +%s) - start)) -ge 5 ]] && first=$rss
     last=$rss
+    samples+=("$rss")
     ((rss > peak)) && peak=$rss
   fi
   sleep 1
 done
 wait "$runner"
-echo "commands=${#args[@]} rss_after_5s_kb=${first:-?} rss_at_end_kb=${last:-?} rss_peak_kb=$peak"
+half=${samples[$(( ${#samples[@]} / 2 ))]:-?}
+echo "commands=$(( ${#args[@]} / 2 )) rss_after_5s_kb=${first:-?} rss_at_half_time_kb=$half" \
+  "rss_at_end_kb=${last:-?} rss_peak_kb=$peak"
 cat "$log"
