@@ -42,16 +42,6 @@ void ExpectInvalid(const Bytes& file, const std::string& what)
 const Bytes kPlanes = CountingBytes(12, 1);
 const Bytes kPixels = {1, 5, 9, 2, 6, 10, 3, 7, 11, 4, 8, 12};
 
-// Channel planes split into rows of `width` bytes, each packed as literal packets.
-std::vector<Bytes> PackRows(const Bytes& planes, size_t width)
-{
-    std::vector<Bytes> packed;
-    for (size_t i = 0; i + width <= planes.size(); i += width)
-        packed.push_back(PackLiteral(Bytes(planes.begin() + long(i),
-                                           planes.begin() + long(i + width))));
-    return packed;
-}
-
 }  // namespace
 
 TEST(RgbReader, ReadsVerbatimFilesInBothByteOrders)

@@ -153,4 +153,14 @@ inline Bytes PackLiteral(const Bytes& row)
     return out;
 }
 
+// Channel planes split into rows of `width` bytes, each packed as literal packets.
+inline std::vector<Bytes> PackRows(const Bytes& planes, size_t width)
+{
+    std::vector<Bytes> packed;
+    for (size_t i = 0; i + width <= planes.size(); i += width)
+        packed.push_back(PackLiteral(Bytes(planes.begin() + long(i),
+                                           planes.begin() + long(i + width))));
+    return packed;
+}
+
 }  // namespace texture_test

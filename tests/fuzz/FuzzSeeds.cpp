@@ -20,15 +20,6 @@ bool Write(const std::string& path, const Bytes& bytes)
     return std::fclose(file) == 0 && written;
 }
 
-std::vector<Bytes> PackRows(const Bytes& planes, size_t width)
-{
-    std::vector<Bytes> rows;
-    for (size_t i = 0; i + width <= planes.size(); i += width)
-        rows.push_back(PackLiteral(Bytes(planes.begin() + long(i),
-                                         planes.begin() + long(i + width))));
-    return rows;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
