@@ -1,14 +1,41 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages Corvane builds, runs and tests with, when any is missing.
-# Needs root (or sudo) only when something has to be installed.
+# Installs the Debian 12 packages that one or more tasks need, when any is missing.
+# Usage: scripts/install-deps.sh GROUP...   (demo, test, windows, package, bench, fresh)
+# Runs as any user: apt-get runs through sudo, and only when something has to be installed.
 set -euo pipefail
 
-packages=(
-  build-essential cmake ninja-build pkg-config
-  libgl-dev libglu1-mesa-dev freeglut3-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
-  libfltk1.3-dev libpng-dev libgtest-dev libstb-dev
-  xvfb xauth x11-utils xdotool imagemagick
-)
+group_packages() {
+  case "$1" in
+    # Building and running the demo and the snapshot tool. FLTK's CMake files name the
+    # fluid program as an imported target and refuse to load without it, though
+    # libfltk1.3-dev only recommends it.
+    demo) echo build-essential cmake ninja-build pkg-config \
+            libgl-dev libglu1-mesa-dev freeglut3-dev libegl-dev libegl-mesa0 libgl1-mesa-dri \
+            libfltk1.3-dev fluid libpng-dev ;;
+    # The test suites: GoogleTest, a private X server, xdotool and ImageMagick for the real
+    # window, stb_image for the texture benchmark built beside the tests.
+    test) echo libgtest-dev libstb-dev xvfb xauth x11-utils xdotool imagemagick ;;
+    # The Debian package and its checks.
+    package) echo dpkg-dev file lintian desktop-file-utils appstream ;;
+    # The Windows cross build and its tests under Wine.
+    windows) echo g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 \
+               dpkg-dev zip xvfb xauth xdotool imagemagick ;;
+    # Heap and CPU profiles of the benchmarks.
+    bench) echo heaptrack linux-perf python3 ;;
+    # A pristine Debian root for the set-up check.
+    fresh) echo debootstrap git ca-certificates ;;
+    *) echo "install-deps: unknown group '$1' (demo, test, windows, package, bench, fresh)" >&2
+       return 1 ;;
+  esac
+}
+
+[[ $# -gt 0 ]] || set -- demo
+packages=()
+for group in "$@"; do
+  list=$(group_packages "$group")
+  read -r -a words <<<"$list"
+  packages+=("${words[@]}")
+done
 
 missing=()
 for package in "${packages[@]}"; do
@@ -16,10 +43,18 @@ for package in "${packages[@]}"; do
   [[ "$status" == "install ok installed" ]] || missing+=("$package")
 done
 [[ ${#missing[@]} -eq 0 ]] && exit 0
+# Each package once, in the order first asked for.
+mapfile -t missing < <(printf '%s\n' "${missing[@]}" | awk '!seen[$0]++')
 
-echo "Installing: ${missing[*]}"
+echo "install-deps: installing ${missing[*]}"
 as_root=()
-[[ $(id -u) -eq 0 ]] || as_root=(sudo)
-"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-  "${missing[@]}" >/dev/null
+if [[ $(id -u) -ne 0 ]]; then
+  command -v sudo >/dev/null || {
+    echo "install-deps: these packages are missing and sudo is not available: ${missing[*]}" >&2
+    exit 1
+  }
+  as_root=(sudo)
+fi
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends \
+  "${missing[@]}"

@@ -3,7 +3,7 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer. Starts Xvfb when there is no display.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" demo test
 
 jobs=$(nproc)
 run_suite() {  # name, extra cmake arguments...
