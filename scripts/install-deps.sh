@@ -23,7 +23,7 @@ group_packages() {
     # Heap and CPU profiles of the benchmarks.
     bench) echo heaptrack linux-perf python3 ;;
     # A pristine Debian root for the set-up check.
-    fresh) echo debootstrap git ca-certificates ;;
+    fresh) echo debootstrap git ca-certificates xvfb xauth xdotool ;;
     *) echo "install-deps: unknown group '$1' (demo, test, windows, package, bench, fresh)" >&2
        return 1 ;;
   esac

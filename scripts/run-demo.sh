@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Builds Corvane (Release) and runs the demo with assets/ as its working directory.
+# Builds Corvane (Release, with corvane-snapshot and the picture generator) in build/release
+# and runs the demo with assets/ as its working directory. Needs an X11 display.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/release-tree.sh"
 "$root/scripts/install-deps.sh" demo
-cmake -S "$root" -B "$root/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCORVANE_BUILD_TESTS=OFF >/dev/null
-cmake --build "$root/build/release" --target corvane
+build=$(release_tree "$root")
+cmake --build "$build" --target corvane corvane-snapshot corvane-texgen
 cd "$root/assets"
-exec "$root/build/release/app/corvane"
+exec "$build/app/corvane"

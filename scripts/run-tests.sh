@@ -1,23 +1,29 @@
 #!/usr/bin/env bash
-# Builds Corvane and runs every test twice: in a plain build and in a build with
-# AddressSanitizer and UndefinedBehaviorSanitizer. Starts Xvfb when there is no display.
+# Builds Corvane and runs every test: the suites in the Release tree (the one the demo and
+# the package use) and again in a tree with AddressSanitizer and UndefinedBehaviorSanitizer,
+# then the Debian package's checks. Starts Xvfb when there is no display.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/install-deps.sh" demo test
+source "$root/scripts/release-tree.sh"
+"$root/scripts/install-deps.sh" demo test package
 
 jobs=$(nproc)
-run_suite() {  # name, extra cmake arguments...
-  local name=$1; shift
-  local dir="$root/build/$name"
-  echo "== $name build"
-  cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-  cmake --build "$dir" -j "$jobs"
-  echo "== $name tests"
-  "$root/scripts/with-display.sh" ctest --test-dir "$dir" --output-on-failure -j "$jobs"
+run_suite() {  # NAME BUILD_DIR
+  echo "== $1 build"
+  cmake --build "$2" -j "$jobs"
+  echo "== $1 tests"
+  "$root/scripts/with-display.sh" ctest --test-dir "$2" --output-on-failure -j "$jobs"
 }
 
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-run_suite tests
-run_suite sanitize -DCORVANE_SANITIZE=ON -DCORVANE_BUILD_BENCH=OFF
+run_suite release "$(release_tree "$root" -DCORVANE_BUILD_TESTS=ON -DCORVANE_BUILD_BENCH=ON)"
+cmake -S "$root" -B "$root/build/sanitize" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCORVANE_SANITIZE=ON -DCORVANE_BUILD_BENCH=OFF >/dev/null
+run_suite sanitize "$root/build/sanitize"
+
+echo "== package"
+package=$("$root/scripts/package.sh" 2>/dev/null | tail -n 1)
+"$root/scripts/with-display.sh" "$root/tests/package/check-package.sh" "$package" \
+  "$root/build/release"

@@ -1,0 +1,245 @@
+#!/usr/bin/env bash
+# Proves the README on a pristine Debian 12 machine: a root made by debootstrap (minbase), with
+# a normal user who may use sudo, gets a clone of this repository; the README's demo command
+# must bring up the window with its frame rate, then the README's test command must pass and
+# leave no root-owned file in the checkout. The Debian package it builds is then installed on a
+# second pristine root, started from / and purged, leaving none of its files behind.
+# The X display is a private Xvfb of this machine whose socket is lent to the roots, so the
+# roots get no X server package that the commands did not install themselves.
+# Needs root (debootstrap, mounts, chroot). Every mount, process and file it made is removed
+# on exit, also when interrupted. Usage: scripts/check-fresh-machine.sh
+set -euo pipefail
+source_tree=$(cd "$(dirname "$0")/.." && pwd)
+if [[ $(id -u) -ne 0 ]]; then
+  echo "check-fresh-machine: needs root (debootstrap, mount, chroot)" >&2
+  exit 1
+fi
+
+"$source_tree/scripts/install-deps.sh" fresh
+
+work=$(mktemp -d /var/tmp/corvane-fresh.XXXXXX)
+roots=("$work/machine" "$work/desktop")
+user=builder
+xvfb_pid=
+display=
+
+log() { printf '== %s\n' "$*"; }
+die() { printf 'check-fresh-machine: %s\n' "$*" >&2; exit 1; }
+
+# ---- Clean-up: processes inside the roots, mounts, files. ----
+
+kill_root_processes() {  # ROOT: ends every process whose root directory is ROOT
+  local root=$1 signal pid link
+  for signal in TERM KILL; do
+    for link in /proc/[0-9]*/root; do
+      pid=${link#/proc/}; pid=${pid%/root}
+      [[ "$(readlink "$link" 2>/dev/null)" == "$root" ]] && kill -s "$signal" "$pid" 2>/dev/null
+    done
+    sleep 1
+  done
+  return 0
+}
+unmount_below() {  # ROOT: unmounts everything mounted at or below ROOT, deepest first
+  local target
+  for target in $(findmnt -rn -o TARGET | grep -F "$1/" | sort -r); do
+    umount "$target" 2>/dev/null || umount -l "$target"
+  done
+}
+cleanup() {
+  local status=$?
+  trap - EXIT INT TERM
+  local root
+  for root in "${roots[@]}"; do
+    [[ -d "$root" ]] || continue
+    kill_root_processes "$root"
+    unmount_below "$root"
+  done
+  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null
+  # Never delete through a mount that is still there: it could reach this machine's files.
+  if findmnt -rn -o TARGET | grep -qF "$work/"; then
+    echo "check-fresh-machine: mounts remain below $work; left in place" >&2
+  else
+    rm -rf "$work"
+  fi
+  exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+# ---- Timing of the stages. ----
+
+stage_names=()
+stage_seconds=()
+stage_start=0
+begin() { log "$*"; stage_names+=("$*"); stage_start=$SECONDS; }
+end() { stage_seconds+=($((SECONDS - stage_start))); }
+
+# ---- The roots. ----
+
+# The mirrors this machine's apt uses for Debian 12 and its updates, as apt itself reports
+# them; the roots use the same.
+mirror_for() {  # SUITE: the archive URI that serves SUITE/main, or nothing
+  apt-cache policy 2>/dev/null |
+    awk -v suite="$1/main" '$3 == suite { print $2; exit }'
+}
+archive=$(mirror_for bookworm)
+[[ -n "$archive" ]] || die "this machine's apt sources name no mirror for bookworm/main"
+updates=$(mirror_for bookworm-updates)
+security=$(mirror_for bookworm-security)
+
+write_sources() {  # ROOT
+  {
+    echo "deb $archive bookworm main"
+    [[ -n "$updates" ]] && echo "deb $updates bookworm-updates main"
+    [[ -n "$security" ]] && echo "deb $security bookworm-security main"
+  } >"$1/etc/apt/sources.list"
+}
+
+mount_root() {  # ROOT: what programs inside expect, and the display's socket
+  local root=$1
+  mount -t proc proc "$root/proc"
+  mount -t sysfs sysfs "$root/sys"
+  mount --bind /dev "$root/dev"
+  mount --bind /dev/pts "$root/dev/pts"
+  mount -t tmpfs tmpfs "$root/dev/shm"
+  install -d -m 1777 "$root/tmp/.X11-unix"
+  touch "$root/tmp/.X11-unix/X${display#:}"
+  mount --bind "/tmp/.X11-unix/X${display#:}" "$root/tmp/.X11-unix/X${display#:}"
+  cp /etc/resolv.conf "$root/etc/resolv.conf"
+}
+
+in_root() {  # ROOT COMMAND...: runs as root inside ROOT, with a plain environment
+  local root=$1; shift
+  chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb \
+    PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin "$@"
+}
+as_user() {  # ROOT COMMAND: runs COMMAND in a login shell of the normal user inside ROOT
+  in_root "$1" su - "$user" -c "$2"
+}
+
+add_user() {  # ROOT: a normal user; on a desktop machine its owner may use sudo
+  in_root "$1" useradd -m -s /bin/bash "$user"
+  if [[ "${2:-}" == sudo ]]; then
+    in_root "$1" apt-get install -y -q sudo >/dev/null
+    echo "$user ALL=(ALL) NOPASSWD:ALL" >"$1/etc/sudoers.d/$user"
+    chmod 0440 "$1/etc/sudoers.d/$user"
+  fi
+}
+
+start_display() {
+  local number
+  for number in $(seq 140 199); do
+    [[ -e /tmp/.X${number}-lock || -e /tmp/.X11-unix/X${number} ]] && continue
+    Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 50); do
+      [[ -S /tmp/.X11-unix/X${number} ]] && { display=":$number"; return 0; }
+      sleep 0.1
+    done
+    kill "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=
+  done
+  die "could not start Xvfb"
+}
+
+# Waits up to SECONDS for a window titled "Corvane (N.N fps)   " while PID runs; prints its id.
+wait_for_frame_rate() {  # SECONDS PID
+  local deadline=$((SECONDS + $1)) wid
+  while ((SECONDS < deadline)); do
+    kill -0 "$2" 2>/dev/null || return 1
+    wid=$(DISPLAY=$display xdotool search --name '^Corvane \([0-9]+\.[0-9] fps\)   $' \
+      2>/dev/null | head -n 1 || true)
+    [[ -n "$wid" ]] && { echo "$wid"; return 0; }
+    sleep 1
+  done
+  return 1
+}
+# A message box would be a second top-level window captioned "Error" or "Warning".
+no_message_box() {
+  ! DISPLAY=$display xdotool search --name '^(Error|Warning)$' >/dev/null 2>&1
+}
+# Esc in the window (the keyboard follows the pointer without a window manager); the program
+# must end with exit code 0 within 10 s.
+quit_with_escape() {  # WINDOW PID
+  DISPLAY=$display xdotool mousemove --window "$1" 200 200 key Escape
+  local waited=0
+  while kill -0 "$2" 2>/dev/null && ((waited < 100)); do sleep 0.1; waited=$((waited + 1)); done
+  kill -0 "$2" 2>/dev/null && die "the demo did not end on Esc"
+  local code=0
+  wait "$2" || code=$?
+  ((code == 0)) || die "the demo ended with exit code $code on Esc"
+}
+
+start_display
+
+begin "debootstrap: a pristine Debian 12 root (minbase) from $archive"
+debootstrap --variant=minbase bookworm "${roots[0]}" "$archive" >"$work/debootstrap.log" 2>&1 ||
+  { tail -20 "$work/debootstrap.log"; die "debootstrap failed"; }
+write_sources "${roots[0]}"
+cp -a "${roots[0]}" "${roots[1]}"  # the second machine, before the first is touched
+end
+
+machine=${roots[0]}
+begin "machine: apt sources, a user with sudo, a clone of the repository"
+mount_root "$machine"
+in_root "$machine" apt-get update -q >/dev/null
+add_user "$machine" sudo
+checkout=/home/$user/corvane
+git clone --quiet --no-local "$source_tree" "$machine$checkout"
+in_root "$machine" chown -R "$user:$user" "$checkout"
+end
+
+begin "README demo command: scripts/run-demo.sh, until the title shows the frame rate"
+as_user "$machine" "cd corvane && DISPLAY=$display scripts/run-demo.sh" >"$work/demo.log" 2>&1 &
+demo_pid=$!
+wid=$(wait_for_frame_rate 1200 "$demo_pid") ||
+  { tail -40 "$work/demo.log"; die "the demo never showed its frame rate"; }
+no_message_box || die "the demo showed a message box"
+quit_with_escape "$wid" "$demo_pid"
+end
+
+begin "README test command: scripts/run-tests.sh (no display: it starts its own)"
+as_user "$machine" "cd corvane && scripts/run-tests.sh" 2>&1 | tee "$work/tests.log" |
+  grep -E '^(==|[0-9]+% tests passed|install-deps:)' || true
+[[ ${PIPESTATUS[0]} -eq 0 ]] || { tail -60 "$work/tests.log"; die "the test command failed"; }
+owned=$(find "$machine$checkout" -user root -print -quit)
+[[ -z "$owned" ]] || die "the test command left root-owned files: ${owned#"$machine"}"
+end
+
+begin "package: scripts/package.sh"
+package=$(as_user "$machine" "cd corvane && scripts/package.sh" | tail -n 1)
+[[ "$package" == *.deb && -f "$machine$package" ]] || die "scripts/package.sh named no package"
+end
+
+desktop=${roots[1]}
+begin "desktop: install $(basename "$package") on a second pristine root, run it from /, purge it"
+mount_root "$desktop"
+in_root "$desktop" apt-get update -q >/dev/null
+add_user "$desktop"
+cp "$machine$package" "$desktop/tmp/"
+deb=/tmp/$(basename "$package")
+in_root "$desktop" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$deb" \
+  >"$work/install.log" 2>&1 || { tail -30 "$work/install.log"; die "the package did not install"; }
+in_root "$desktop" dpkg -L corvane >"$work/files"
+in_root "$desktop" su - "$user" -c "cd / && DISPLAY=$display exec corvane" >"$work/run.log" 2>&1 &
+run_pid=$!
+wid=$(wait_for_frame_rate 60 "$run_pid") ||
+  { cat "$work/run.log"; die "the installed corvane never showed its frame rate"; }
+no_message_box || die "the installed corvane showed a message box"
+quit_with_escape "$wid" "$run_pid"
+in_root "$desktop" env DEBIAN_FRONTEND=noninteractive apt-get purge -y -q corvane \
+  >>"$work/install.log" 2>&1 || die "apt-get purge corvane failed"
+left=()
+while read -r path; do
+  # Folders the package shares with others (/usr, /usr/share/icons/...) stay.
+  [[ -e "$desktop$path" && ! -d "$desktop$path" ]] && left+=("$path")
+  [[ -d "$desktop$path" && "$path" == *corvane* ]] && left+=("$path")
+done <"$work/files"
+((${#left[@]} == 0)) || die "purge left files behind: ${left[*]}"
+end
+
+log "passed; time per stage:"
+for i in "${!stage_names[@]}"; do
+  printf '  %5d s  %s\n' "${stage_seconds[$i]}" "${stage_names[$i]}"
+done
