@@ -20,4 +20,8 @@ const char* BackendErrorText(unsigned code);
 // open; false if it never opens.
 bool WaitForXDisplay(int attempts);
 
+// Keeps the shared libraries loaded so far (the GL driver that glutInit loads among them)
+// mapped until the process ends; called right after glutInit.
+void KeepLoadedLibrariesMapped();
+
 }  // namespace platform

@@ -255,6 +255,7 @@ void Startup(int* argc, char** argv)
     // freeglut's solids refuse to draw before glutInit; it opens a display of its own.
     WaitForXDisplay(40);
     glutInit(argc, argv);
+    KeepLoadedLibrariesMapped();
     EnsureDisplay();
     state.startedUp = true;
 }

@@ -181,6 +181,7 @@ void Startup(int* argc, char** argv)
         return;
     WaitForXDisplay(40);
     glutInit(argc, argv);  // the GLUT solids refuse to draw before this
+    KeepLoadedLibrariesMapped();
     state.glutStarted = true;
 }
 
