@@ -201,7 +201,7 @@ end
 
 begin "README test command: scripts/run-tests.sh (no display: it starts its own)"
 as_user "$machine" "cd corvane && scripts/run-tests.sh" 2>&1 | tee "$work/tests.log" |
-  grep -E '^(==|[0-9]+% tests passed|install-deps:)' || true
+  grep --line-buffered -E "^(==|[0-9]+% tests passed|install-deps:)" || true
 [[ ${PIPESTATUS[0]} -eq 0 ]] || { tail -60 "$work/tests.log"; die "the test command failed"; }
 owned=$(find "$machine$checkout" -user root -print -quit)
 [[ -z "$owned" ]] || die "the test command left root-owned files: ${owned#"$machine"}"
