@@ -196,7 +196,9 @@ char* SystemErrorText(unsigned code);
 void FreeSystemErrorText(char* text);
 
 struct File;  // opaque
-File* OpenFileForReading(const char* name);  // null when it cannot be opened
+// Null when the name cannot be opened or is not a regular file (a directory, FIFO, device or
+// socket); never waits for a writer or a device.
+File* OpenFileForReading(const char* name);
 bool SeekFile(File* file, uint64_t offsetFromStart);
 // Reads up to `size` bytes; returns the number read (less at end of file or on error).
 size_t ReadFile(File* file, void* buffer, size_t size);

@@ -31,6 +31,19 @@ Loaded Load(const Bytes& file, int32_t maxDimension = kMaxImageDimension)
     return loaded;
 }
 
+// A memory source that counts the bytes the reader fetches.
+class CountingSource : public MemoryByteSource {
+public:
+    using MemoryByteSource::MemoryByteSource;
+    size_t Read(void* buffer, size_t size) override
+    {
+        const size_t copied = MemoryByteSource::Read(buffer, size);
+        fetched += copied;
+        return copied;
+    }
+    uint64_t fetched = 0;
+};
+
 void ExpectInvalid(const Bytes& file, const std::string& what)
 {
     const Loaded loaded = Load(file);
@@ -212,4 +225,46 @@ TEST(RgbReader, RefusesDamagedRunLengthData)
     for (uint32_t i = 1; i < 6; ++i)
         Poke32(file, 512 + 4 * i, 512 + 48, true);
     EXPECT_EQ(Load(file).Pixels(), Bytes(12, 3));
+}
+
+TEST(RgbReader, FetchesOnlyWhatThePictureNeeds)
+{
+    // The header, the two table entries of each row of the (at most three) channels read,
+    // and per row at most 2 x xsize + 1 stored bytes: a row of one-byte packets and its 0.
+    const auto mostNeeded = [](const RgbFields& f) {
+        const uint64_t rows = 3 * uint64_t(f.ysize);
+        return 12 + rows * 8 + rows * (2 * uint64_t(f.xsize) + 1);
+    };
+    const auto fetch = [](const Bytes& file, Bytes* pixels) {
+        CountingSource source(file.data(), file.size());
+        RgbStatus status;
+        const std::unique_ptr<RgbImage> image = LoadRgbImage(source, &status);
+        *pixels = image ? Bytes(image->pixels,
+                                image->pixels + size_t(image->width) * image->height * 3)
+                        : Bytes();
+        return source.fetched;
+    };
+    Bytes pixels;
+
+    // 4096 channels: only the tables of channels 0 to 2 are read, not all 8192 entries each.
+    RgbFields channels;
+    channels.zsize = 4096;
+    const Bytes planes = CountingBytes(4 * channels.zsize, 1);
+    EXPECT_LE(fetch(MakeRgbRunLength(channels, PackRows(planes, 2)), &pixels),
+              mostNeeded(channels));
+    EXPECT_EQ(pixels, kPixels);
+
+    // Every row stored with the largest length allowed (256 x xsize bytes), all sharing one
+    // stored row that ends early with its 0 packet: the tail after it is never fetched.
+    RgbFields shared;
+    shared.xsize = 4;
+    shared.ysize = 64;
+    Bytes stored = {0x04, 9, 0};
+    stored.resize(256 * shared.xsize, 0xEE);
+    Bytes file = MakeRgbRunLength(shared, std::vector<Bytes>(3 * shared.ysize, stored));
+    for (uint32_t i = 1; i < 3u * shared.ysize; ++i)
+        Poke32(file, 512 + 4 * i, 512 + 8 * 3 * shared.ysize, true);
+    file.resize(512 + 8 * 3 * shared.ysize + stored.size());
+    EXPECT_LE(fetch(file, &pixels), mostNeeded(shared));
+    EXPECT_EQ(pixels, Bytes(3 * 4 * 64, 9));
 }

@@ -1,9 +1,16 @@
 // Texture: the reader chosen by the file ending, the exact messages of each failure, the
 // expansion to RGBA with alpha 128, the GL texture object it leaves bound, and the three
 // committed pictures. Runs with a current GL context (offscreen backend).
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <future>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -133,6 +140,42 @@ TEST_F(TextureTest, ReportsEachFailureWithItsText)
     const std::string damaged = WriteTempFile("short.rgb", rgbBytes);
     EXPECT_EQ(texture.LoadRgb(damaged.c_str()), E_FAIL);
     EXPECT_EQ(NextMessage(platform::kOk), "Invalid rgb file.");
+}
+
+TEST_F(TextureTest, NamesThatAreNotRegularFilesCannotBeOpened)
+{
+    // A directory, a FIFO without a writer and a device, under both endings: each is answered
+    // at once with the reader's open-failure text. A load that waits on the FIFO is released
+    // by opening its writing end after a while, so this test fails instead of hanging.
+    std::string dir = testing::TempDir() + "special-XXXXXX";
+    ASSERT_NE(mkdtemp(dir.data()), nullptr);
+    std::unique_ptr<Texture> texture(Make(BmpFile("special.bmp")));
+    for (const std::string ending : {".bmp", ".rgb"}) {
+        const std::string directory = dir + "/directory" + ending;
+        const std::string fifo = dir + "/fifo" + ending;
+        const std::string device = dir + "/zero" + ending;
+        ASSERT_EQ(mkdir(directory.c_str(), 0755), 0);
+        ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+        ASSERT_EQ(symlink("/dev/zero", device.c_str()), 0);
+        for (const std::string& name : {directory, fifo, device}) {
+            auto load =
+                std::async(std::launch::async, [&] { return texture->Load(name.c_str()); });
+            if (load.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
+                ADD_FAILURE() << name << ": the load waits";
+                const int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+                if (writer >= 0)
+                    close(writer);
+            }
+            EXPECT_EQ(load.get(), E_FAIL) << name;
+            if (ending == ".bmp")
+                EXPECT_EQ(NextMessage(platform::kIconError), name + "\n\nCould not open file.");
+            else
+                EXPECT_EQ(NextMessage(platform::kOk),
+                          "Failed to open image file " + name + ".\n");
+            EXPECT_EQ(texture->pixels, nullptr);
+        }
+    }
+    std::filesystem::remove_all(dir);
 }
 
 TEST_F(TextureTest, LongFileNamesAreReportedWhole)

@@ -1,8 +1,12 @@
 // SGI RGB decoding. The 512-byte header's first 12 bytes are read; verbatim channel planes or
 // the run-length row tables start at byte 512. Every table entry, row length and run is
-// bounded by the buffers and the file, so damaged data is refused instead of read past.
+// bounded by the buffers and the file, so damaged data is refused instead of read past. Only
+// the channels used are read (their table entries and rows), and of a stored row only the
+// bytes decoding can consume, so memory and work follow the picture, not the header's zsize
+// or the stored row lengths.
 #include "texture/RgbReader.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -14,7 +18,7 @@ namespace {
 constexpr uint16_t kMagicLittleEndianFile = 0x01DA;  // the bytes DA 01
 constexpr uint16_t kMagicBigEndianFile = 0xDA01;     // the bytes 01 DA
 constexpr uint64_t kDataOffset = 512;                // header size
-constexpr size_t kPackedRowFactor = 256;             // packedRow holds 256 x xsize bytes
+constexpr size_t kPackedRowFactor = 256;             // a stored row is at most 256 x xsize bytes
 
 template <typename T>
 std::unique_ptr<T[]> AllocateArray(size_t count)
@@ -30,6 +34,13 @@ int ChannelsRead(const RgbFile& file)
 bool IsRunLength(const RgbFile& file)
 {
     return (file.type >> 8) == 1;
+}
+
+// The most stored bytes a row of `width` pixels can consume: every packet but the closing 0
+// takes at least two bytes and gives at least one pixel. Bytes after that are never decoded.
+size_t MostDecodedBytes(size_t width)
+{
+    return 2 * width + 1;
 }
 
 // Decodes one packed row into exactly `width` bytes. The row ends at a packet of count 0 or,
@@ -107,7 +118,8 @@ RgbFile* OpenRgbFile(ByteSource& source, RgbStatus* status, int32_t maxDimension
         return Fail(rgbFile, status, RgbStatus::kInvalidFile);
 
     // The data must be in the file before any buffer is sized by the header. Verbatim: the
-    // planes of the channels read. Run-length: both tables (the rows are checked as read).
+    // planes of the channels read. Run-length: both whole tables, though only the entries of
+    // the channels read are loaded (the rows are checked as read).
     const uint64_t tableEntries = uint64_t(file.ysize) * file.zsize;
     const uint64_t needed =
         IsRunLength(file) ? kDataOffset + 2 * 4 * tableEntries
@@ -115,7 +127,7 @@ RgbFile* OpenRgbFile(ByteSource& source, RgbStatus* status, int32_t maxDimension
     if (needed > source.Size())
         return Fail(rgbFile, status, RgbStatus::kInvalidFile);
 
-    rgbFile->packedRow = AllocateArray<uint8_t>(kPackedRowFactor * file.xsize);
+    rgbFile->packedRow = AllocateArray<uint8_t>(MostDecodedBytes(file.xsize));
     rgbFile->redRow = AllocateArray<uint8_t>(file.xsize);
     rgbFile->greenRow = AllocateArray<uint8_t>(file.xsize);
     rgbFile->blueRow = AllocateArray<uint8_t>(file.xsize);
@@ -123,17 +135,19 @@ RgbFile* OpenRgbFile(ByteSource& source, RgbStatus* status, int32_t maxDimension
         return Fail(rgbFile, status, RgbStatus::kOutOfMemory);
 
     if (IsRunLength(file)) {
-        const size_t count = size_t(tableEntries);
+        // Entry z x ysize + y belongs to row y of channel z, so the entries of the channels
+        // read are the first `count` of each table; those of further channels are skipped.
+        const size_t count = size_t(ChannelsRead(file)) * file.ysize;
         rgbFile->rowStarts = AllocateArray<uint32_t>(count);
         rgbFile->rowLengths = AllocateArray<uint32_t>(count);
         if (!file.rowStarts || !file.rowLengths)
             return Fail(rgbFile, status, RgbStatus::kOutOfMemory);
         // Read as raw bytes, then decode in place in the file's byte order.
-        const size_t tableBytes = 4 * count;
+        const size_t readBytes = 4 * count;
         uint8_t* starts = reinterpret_cast<uint8_t*>(file.rowStarts.get());
         uint8_t* lengths = reinterpret_cast<uint8_t*>(file.rowLengths.get());
-        if (!source.ReadAt(kDataOffset, starts, tableBytes) ||
-            !source.ReadAt(kDataOffset + tableBytes, lengths, tableBytes))
+        if (!source.ReadAt(kDataOffset, starts, readBytes) ||
+            !source.ReadAt(kDataOffset + 4 * tableEntries, lengths, readBytes))
             return Fail(rgbFile, status, RgbStatus::kInvalidFile);
         uint32_t (*load32)(const uint8_t*) =
             file.magic == kMagicBigEndianFile ? LoadBig32 : LoadLittle32;
@@ -149,7 +163,8 @@ RgbFile* OpenRgbFile(ByteSource& source, RgbStatus* status, int32_t maxDimension
 RgbStatus ReadRgbRow(RgbFile* rgbFile, uint8_t* destination, int y, int z)
 {
     const RgbFile& file = *rgbFile;
-    if (y < 0 || y >= file.ysize || z < 0 || z >= file.zsize)
+    const int channels = IsRunLength(file) ? ChannelsRead(file) : file.zsize;
+    if (y < 0 || y >= file.ysize || z < 0 || z >= channels)
         return RgbStatus::kInvalidFile;
     const size_t index = size_t(z) * file.ysize + size_t(y);
     ByteSource& source = *file.source;
@@ -161,9 +176,11 @@ RgbStatus ReadRgbRow(RgbFile* rgbFile, uint8_t* destination, int y, int z)
     }
     const uint32_t start = file.rowStarts[index];
     const uint32_t length = file.rowLengths[index];
-    if (length > kPackedRowFactor * file.xsize || uint64_t(start) + length > source.Size() ||
-        !source.ReadAt(start, file.packedRow.get(), length) ||
-        !DecodeRow(file.packedRow.get(), length, destination, file.xsize))
+    if (length > kPackedRowFactor * file.xsize || uint64_t(start) + length > source.Size())
+        return RgbStatus::kInvalidFile;
+    const size_t decoded = std::min<size_t>(length, MostDecodedBytes(file.xsize));
+    if (!source.ReadAt(start, file.packedRow.get(), decoded) ||
+        !DecodeRow(file.packedRow.get(), decoded, destination, file.xsize))
         return RgbStatus::kInvalidFile;
     return RgbStatus::kOk;
 }

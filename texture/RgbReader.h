@@ -26,12 +26,14 @@ struct RgbFile {
     uint16_t ysize = 0;      // rows, 1..maxDimension
     uint16_t zsize = 0;      // channels, >= 1; channels from 3 on are never read
     ByteSource* source = nullptr;          // not owned
-    std::unique_ptr<uint8_t[]> packedRow;  // 256 x xsize bytes: one compressed row as stored
+    std::unique_ptr<uint8_t[]> packedRow;  // 2 x xsize + 1 bytes: the part of a stored row
+                                           // that decoding can consume
     std::unique_ptr<uint8_t[]> redRow;     // xsize bytes: decoded row of channel 0
     std::unique_ptr<uint8_t[]> greenRow;   // xsize bytes: channel 1 (unused when zsize < 3)
     std::unique_ptr<uint8_t[]> blueRow;    // xsize bytes: channel 2 (unused when zsize < 3)
-    std::unique_ptr<uint32_t[]> rowStarts;   // ysize x zsize file offsets; run-length only
-    std::unique_ptr<uint32_t[]> rowLengths;  // ysize x zsize byte counts; run-length only
+    // Run-length only: the entries of the channels read (3, or 1 when zsize < 3), ysize each.
+    std::unique_ptr<uint32_t[]> rowStarts;   // file offsets
+    std::unique_ptr<uint32_t[]> rowLengths;  // byte counts, at most 256 x xsize
 };
 
 // The decoded picture, owned by the caller.
@@ -51,8 +53,9 @@ struct RgbImage {
 // with *status saying why. The source must outlive the returned state.
 RgbFile* OpenRgbFile(ByteSource& source, RgbStatus* status,
                      int32_t maxDimension = kMaxImageDimension);
-// Decodes row y (0 = bottom, < ysize) of channel z (< zsize) into destination, exactly xsize
-// bytes. A stored row that does not decode to exactly xsize bytes is an invalid file.
+// Decodes row y (0 = bottom, < ysize) of channel z into destination, exactly xsize bytes;
+// z < zsize, and in a run-length file z is one of the channels read. A stored row that does
+// not decode to exactly xsize bytes is an invalid file.
 RgbStatus ReadRgbRow(RgbFile* rgbFile, uint8_t* destination, int y, int z);
 // Allocates image->pixels and fills it; on failure leaves image->pixels null.
 RgbStatus ReadRgbPixels(RgbFile* rgbFile, RgbImage* image);

@@ -1,4 +1,10 @@
-// File reading over stdio, for the image readers.
+// File reading over stdio, for the image readers. Only regular files are opened: a FIFO, a
+// device, a socket or a directory could block the reader or feed it endless bytes, so such a
+// name is refused at once as a file that cannot be opened.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 
@@ -11,13 +17,38 @@ struct File {
     std::FILE* stream;
 };
 
+namespace {
+
+File* Refuse(int descriptor, int error)
+{
+    if (descriptor >= 0)
+        close(descriptor);
+    RecordLastError(unsigned(error));
+    return nullptr;
+}
+
+}  // namespace
+
 File* OpenFileForReading(const char* name)
 {
-    std::FILE* stream = name ? std::fopen(name, "rb") : nullptr;
-    if (!stream) {
-        RecordLastError(unsigned(errno));
-        return nullptr;
-    }
+    if (!name)
+        return Refuse(-1, EINVAL);
+    // O_NONBLOCK: opening a FIFO without a writer returns at once instead of waiting.
+    const int descriptor = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
+        return Refuse(-1, errno);
+    struct stat status;
+    if (fstat(descriptor, &status) != 0)
+        return Refuse(descriptor, errno);
+    if (!S_ISREG(status.st_mode))
+        return Refuse(descriptor, S_ISDIR(status.st_mode) ? EISDIR : ENXIO);
+    // Plain blocking reads from here on.
+    const int flags = fcntl(descriptor, F_GETFL);
+    if (flags < 0 || fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0)
+        return Refuse(descriptor, errno);
+    std::FILE* stream = fdopen(descriptor, "rb");
+    if (!stream)
+        return Refuse(descriptor, errno);
     return new File{stream};
 }
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # corvane-snapshot's command line, which tools outside the project rely on: the PNG it
-# writes, message boxes on stderr, the application's exit code, usage errors, bench output.
+# writes (and what it never destroys), message boxes on stderr, the exit code, scripted
+# commands and keys, usage errors, bench output.
 # Usage: snapshot-cli.sh CORVANE_SNAPSHOT ASSETS_DIR   (needs DISPLAY)
 set -u
 snapshot=$1
@@ -34,17 +35,74 @@ check 'grep -q "^\[Warning\] This Demo is optimized for 32 bits colors" "$work/e
 run --assets "$assets" --color-bits 16 --answer yes --frames 2
 check '[ "$code" -eq 0 ]' "answering Yes runs the demo"
 
-run --assets "$assets" --frames 3 --command 40004@1
-check '[ "$code" -eq 0 ]' "Exit before a frame ends the run with 0"
-
 run --assets "$assets" --frames 5 --bench
 check 'grep -Eqx "frames=5 ms_per_frame=[0-9.]+ fps=[0-9.]+" "$work/out"' "bench prints its one line"
 
-for bad in "--frames 0" "--size 64" "--key left@5" "--key sideways@1:2" "--answer maybe" \
-           "--command 40013" "--bogus 1" "--frames"; do
+# A run that ends before its last frame (Exit by number or by name) is a failure: one line,
+# nothing written; bench times the frames actually drawn, or says why there is no figure.
+run --assets "$assets" --frames 3 --command 40004@1
+check '[ "$code" -ne 0 ] && [ "$(wc -l <"$work/err")" -eq 1 ]' \
+    "Exit before the last frame fails with one line"
+run --assets "$assets" --frames 10 --command exit@4 --bench --out "$work/early.png"
+check '[ "$code" -ne 0 ] && [ ! -e "$work/early.png" ] && [ "$(wc -l <"$work/err")" -eq 1 ]' \
+    "a run ended early writes nothing and fails with one line"
+check 'grep -Eqx "frames=4 ms_per_frame=[0-9.]+ fps=[0-9.]+" "$work/out"' \
+    "bench times the 4 frames drawn"
+run --assets "$assets" --frames 3 --command exit@1 --bench
+check 'grep -qx "frames=1 no figure: timing needs at least 2 frames" "$work/out"' \
+    "bench with one frame drawn gives no figure"
+
+run --assets "$assets" --frames 1 --command about@0
+check '[ "$code" -eq 0 ] && grep -q "^\[About This Demo\]" "$work/err"' \
+    "a command by name reaches the menu"
+
+# Every --key range of a key acts, whatever the order: both ranges differ from either alone.
+for keys in "0:3 5:8" "5:8 0:3" "5:8" "0:3"; do
+    set -- $keys
+    run --assets "$assets" --size 160x120 --frames 8 --key "left@$1" ${2:+--key "left@$2"} \
+        --out "$work/keys-${keys// /-}.png"
+done
+check 'cmp -s "$work/keys-0:3-5:8.png" "$work/keys-5:8-0:3.png" &&
+       ! cmp -s "$work/keys-0:3-5:8.png" "$work/keys-5:8.png" &&
+       ! cmp -s "$work/keys-0:3-5:8.png" "$work/keys-0:3.png"' "two ranges of one key both act"
+
+# Writing --out: what stood at the path stays unless the new picture is complete; a link is
+# written through; no temporary file is left behind.
+cp "$work/frame.png" "$work/keep.png"
+ln -s keep.png "$work/link.png"
+run --assets "$assets" --size 64x48 --out "$work/link.png"
+check '[ "$code" -eq 0 ] && [ -L "$work/link.png" ] &&
+       [ "$(identify -format "%w %h" "$work/keep.png")" = "64 48" ]' "a link is written through"
+cp "$work/frame.png" "$work/keep.png"
+(trap '' XFSZ; ulimit -f 1; MESA_SHADER_CACHE_DISABLE=true exec "$snapshot" --assets "$assets" \
+    --size 320x200 --out "$work/keep.png") >"$work/out" 2>"$work/err"
+code=$?
+check '[ "$code" -ne 0 ] && cmp -s "$work/frame.png" "$work/keep.png" &&
+       [ "$(wc -l <"$work/err")" -eq 1 ]' \
+    "a write cut short by a full disk keeps the old picture and fails with one line"
+mkdir "$work/folder.png"
+ln -s /dev/full "$work/full.png"
+for out in "$work/missing/frame.png" "$work/folder.png" "$work/full.png"; do
+    run --assets "$assets" --size 64x48 --out "$out"
+    check '[ "$code" -ne 0 ] && [ "$(wc -l <"$work/err")" -eq 1 ] &&
+           grep -q "cannot write" "$work/err"' \
+        "writing to ${out#$work/} fails with one line"
+done
+check '[ -d "$work/folder.png" ] && [ -L "$work/full.png" ]' "the folder and the link stay"
+check '[ -z "$(find "$work" -name ".*" -newer "$work/frame.png")" ]' "no temporary file is left"
+
+run --help
+check '[ "$code" -eq 0 ] && grep -q "^usage:" "$work/out" && grep -q "light2-glass" "$work/out"' \
+    "--help prints the usage with the command names and exits 0"
+
+for bad in "--frames 0" "--size 64" "--size 0x0" "--size 64x0" "--key left@5" \
+           "--key sideways@1:2" "--answer maybe" "--command 40013" "--command 40013@1" \
+           "--frames 3 --command exit@3" "--command sideways@0" "--bogus 1" "--frames"; do
     run $bad
     check '[ "$code" -eq 2 ] && grep -q "^usage:" "$work/err"' "'$bad' is a usage error"
 done
+run --out ""
+check '[ "$code" -eq 2 ] && grep -q "^usage:" "$work/err"' "an empty --out is a usage error"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

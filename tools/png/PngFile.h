@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
-bool WritePng(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb);
+// Writes the picture to a temporary file beside `path` and renames it over `path` when it is
+// complete; a link at `path` is written through. On failure nothing at `path` changes, no
+// temporary file stays, and *error (when given) says why.
+bool WritePng(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb,
+              std::string* error = nullptr);
 // False when the file is missing or not a PNG; any PNG is converted to 8-bit RGB.
 bool ReadPng(const std::string& path, int* width, int* height, std::vector<uint8_t>* rgb);

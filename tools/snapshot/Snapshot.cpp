@@ -1,9 +1,11 @@
 // corvane-snapshot: runs the real Application on the offscreen backend for a number of idle
 // frames with a scripted clock, keys and commands, writes the last frame as a PNG and, in
 // bench mode, reports the real time per frame. Message boxes go to stderr as
-// "[CAPTION] TEXT"; the exit code is the application's.
+// "[CAPTION] TEXT". The exit code is the application's, or 1 when the application ended
+// well but the run did not: it ended before its last frame, or the PNG could not be written.
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -40,6 +42,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "corvane-snapshot: %s\n%s", error.c_str(), kSnapshotUsage);
         return 2;
     }
+    if (options.help) {
+        std::fputs(kSnapshotUsage, stdout);
+        return 0;
+    }
     if (!options.out.empty() && options.out[0] != '/') {
         char here[4096];
         if (getcwd(here, sizeof here))
@@ -61,21 +67,32 @@ int main(int argc, char** argv)
     offscreen::Configure(config);
     for (const SnapshotCommand& command : options.commands)
         offscreen::ScheduleCommand(command.frame, command.id);
+    // The key state is set here, frame by frame, so that every range given for a key acts.
+    std::vector<platform::Key> heldKeys;
     for (const SnapshotKeyHold& hold : options.keys)
-        offscreen::ScheduleKeyHeld(hold.key, hold.from, hold.to);
+        if (std::find(heldKeys.begin(), heldKeys.end(), hold.key) == heldKeys.end())
+            heldKeys.push_back(hold.key);
+    const auto setKeysFor = [&](int frame) {
+        for (platform::Key key : heldKeys)
+            offscreen::SetKeyDown(key, IsKeyHeld(options.keys, key, frame));
+    };
+    setKeysFor(0);
 
     const int lastFrame = options.frames - 1;
     std::vector<uint8_t> picture;
     int pictureWidth = 0, pictureHeight = 0;
+    int framesDrawn = 0;
     Clock::time_point firstFrameEnd, lastFrameEnd;
     offscreen::SetBeforeSwapHook([&](int frame) {
+        if (frame < 0)
+            return;  // a paint between idle frames
+        framesDrawn = frame + 1;
+        lastFrameEnd = Clock::now();
         if (frame == 0)
-            firstFrameEnd = Clock::now();
-        if (frame == lastFrame) {
-            lastFrameEnd = Clock::now();
-            if (!options.out.empty())
-                picture = offscreen::ReadBackBufferRgb(&pictureWidth, &pictureHeight);
-        }
+            firstFrameEnd = lastFrameEnd;
+        if (frame == lastFrame && !options.out.empty())
+            picture = offscreen::ReadBackBufferRgb(&pictureWidth, &pictureHeight);
+        setKeysFor(frame + 1);  // the next idle frame reads the keys first
     });
 
     int exitCode = 0;
@@ -87,19 +104,34 @@ int main(int argc, char** argv)
     }
     PrintMessageBoxes();
 
-    if (!options.out.empty()) {
-        if (picture.empty())
-            std::fprintf(stderr, "corvane-snapshot: no frame %d was drawn\n", lastFrame);
-        else if (!WritePng(options.out, pictureWidth, pictureHeight, picture))
-            std::fprintf(stderr, "corvane-snapshot: cannot write %s\n", options.out.c_str());
+    // Every failure is one line on stderr and a non-zero exit: the application's own code
+    // when it has one, else 1.
+    bool failed = false;
+    if (framesDrawn < options.frames) {
+        std::fprintf(stderr, "corvane-snapshot: the run ended after %d of %d frames%s%s\n",
+                     framesDrawn, options.frames,
+                     options.out.empty() ? "" : "; nothing written to ", options.out.c_str());
+        failed = true;
+    } else if (!options.out.empty() &&
+               !WritePng(options.out, pictureWidth, pictureHeight, picture, &error)) {
+        std::fprintf(stderr, "corvane-snapshot: cannot write %s: %s\n", options.out.c_str(),
+                     error.c_str());
+        failed = true;
     }
     if (options.bench) {
-        const int measured = options.frames - 1;
-        const double ms = std::chrono::duration<double, std::milli>(lastFrameEnd - firstFrameEnd).count();
-        const double msPerFrame = measured > 0 ? ms / measured : 0.0;
-        std::printf("frames=%d ms_per_frame=%.3f fps=%.1f\n", options.frames, msPerFrame,
-                    msPerFrame > 0.0 ? 1000.0 / msPerFrame : 0.0);
+        // Timed from the end of the first frame drawn to the end of the last.
+        if (framesDrawn < 2) {
+            std::printf("frames=%d no figure: timing needs at least 2 frames\n", framesDrawn);
+        } else {
+            const double ms =
+                std::chrono::duration<double, std::milli>(lastFrameEnd - firstFrameEnd).count();
+            const double msPerFrame = ms / (framesDrawn - 1);
+            std::printf("frames=%d ms_per_frame=%.3f fps=%.1f\n", framesDrawn, msPerFrame,
+                        msPerFrame > 0.0 ? 1000.0 / msPerFrame : 0.0);
+        }
     }
     offscreen::Teardown();
+    if (exitCode == 0 && failed)
+        exitCode = 1;
     return exitCode & 0xFF;
 }

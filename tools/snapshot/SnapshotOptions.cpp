@@ -6,12 +6,17 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/Resources.h"
+
 const char kSnapshotUsage[] =
     "usage: corvane-snapshot [--assets DIR] [--size WxH] [--frames N] [--step-ms MS]\n"
-    "                        [--command ID@FRAME]... [--key NAME@FROM:TO]...\n"
+    "                        [--command COMMAND@FRAME]... [--key NAME@FROM:TO]...\n"
     "                        [--color-bits N] [--stencil-bits N] [--answer yes|no]\n"
-    "                        [--out FILE.png] [--bench]\n"
-    "  keys: left right up down home end\n";
+    "                        [--out FILE.png] [--bench] [--help]\n"
+    "  commands: about pause single-step exit change-shape rotate light1 light1-glass\n"
+    "            light1-move light2 light2-glass light2-move shadow, or a numeric id;\n"
+    "            FRAME is 0 to N-1, the command arrives before that frame\n"
+    "  keys: left right up down home end, held in frames FROM to TO-1\n";
 
 namespace {
 
@@ -57,13 +62,58 @@ bool ParseKeyName(const std::string& name, platform::Key* key)
     return false;
 }
 
+// A menu command by name or by numeric id (0 to 65535).
+bool ParseCommandId(const std::string& name, unsigned* id)
+{
+    static const struct {
+        const char* name;
+        CommandId id;
+    } kCommands[] = {
+        {"about", kCommandAbout},
+        {"pause", kCommandPause},
+        {"single-step", kCommandSingleStep},
+        {"exit", kCommandExit},
+        {"change-shape", kCommandChangeShape},
+        {"rotate", kCommandRotate},
+        {"light1", kCommandLight1Enabled},
+        {"light1-glass", kCommandLight1Glass},
+        {"light1-move", kCommandLight1Move},
+        {"light2", kCommandLight2Enabled},
+        {"light2-glass", kCommandLight2Glass},
+        {"light2-move", kCommandLight2Move},
+        {"shadow", kCommandShadow},
+    };
+    for (const auto& entry : kCommands)
+        if (name == entry.name) {
+            *id = entry.id;
+            return true;
+        }
+    int number = 0;
+    if (!ParseInt(name.c_str(), 0, 0xFFFF, &number))
+        return false;
+    *id = unsigned(number);
+    return true;
+}
+
 }  // namespace
+
+bool IsKeyHeld(const std::vector<SnapshotKeyHold>& holds, platform::Key key, int frame)
+{
+    for (const SnapshotKeyHold& hold : holds)
+        if (hold.key == key && frame >= hold.from && frame < hold.to)
+            return true;
+    return false;
+}
 
 bool ParseSnapshotOptions(int argc, char** argv, SnapshotOptions* options, std::string* error)
 {
     constexpr long kMaxFrames = 100000000;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
+        if (option == "--help") {
+            options->help = true;
+            return true;
+        }
         if (option == "--bench") {
             options->bench = true;
             continue;
@@ -87,16 +137,16 @@ bool ParseSnapshotOptions(int argc, char** argv, SnapshotOptions* options, std::
         if (option == "--assets") {
             options->assets = value;
         } else if (option == "--size") {
-            ok = ParsePair(value, 'x', 0, 16384, &options->width, &options->height);
+            ok = ParsePair(value, 'x', 1, 16384, &options->width, &options->height);
         } else if (option == "--frames") {
             ok = ParseInt(value.c_str(), 1, kMaxFrames, &options->frames);
         } else if (option == "--step-ms") {
             ok = ParseInt(value.c_str(), 0, 1000000, &options->stepMs);
         } else if (option == "--command") {
             SnapshotCommand command{};
-            int id = 0;
-            ok = ParsePair(value, '@', 0, kMaxFrames, &id, &command.frame) && id <= 0xFFFF;
-            command.id = unsigned(id);
+            const size_t at = value.find('@');
+            ok = at != std::string::npos && ParseCommandId(value.substr(0, at), &command.id) &&
+                 ParseInt(value.substr(at + 1).c_str(), 0, kMaxFrames, &command.frame);
             if (ok)
                 options->commands.push_back(command);
         } else if (option == "--key") {
@@ -115,12 +165,20 @@ bool ParseSnapshotOptions(int argc, char** argv, SnapshotOptions* options, std::
             ok = value == "yes" || value == "no";
             options->answerYes = value == "yes";
         } else {  // --out
+            ok = !value.empty();
             options->out = value;
         }
         if (!ok) {
-            *error = "bad value for " + option + ": " + value;
+            *error = "bad value for " + option + ": '" + value + "'";
             return false;
         }
     }
+    // A command scheduled for a frame that is never begun would silently do nothing.
+    for (const SnapshotCommand& command : options->commands)
+        if (command.frame >= options->frames) {
+            *error = "command at frame " + std::to_string(command.frame) +
+                     " comes after the last frame, " + std::to_string(options->frames - 1);
+            return false;
+        }
     return true;
 }

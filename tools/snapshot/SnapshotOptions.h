@@ -7,8 +7,8 @@
 #include "platform/Platform.h"
 
 struct SnapshotCommand {
-    unsigned id;
-    int frame;  // delivered before this idle frame (0-based)
+    unsigned id;  // menu command id, 0..65535
+    int frame;    // delivered before this idle frame (0-based, below the frame count)
 };
 
 struct SnapshotKeyHold {
@@ -28,11 +28,16 @@ struct SnapshotOptions {
     int colorBits = 32;
     int stencilBits = 8;
     bool answerYes = true;
-    std::string out;
+    std::string out;  // not empty when given
     bool bench = false;
+    bool help = false;  // --help: print the usage, run nothing
 };
 
-// Parses argv; false with a reason in *error for anything malformed or out of range.
+// Parses argv; false with a reason in *error for anything malformed or out of range, or a
+// command scheduled after the last frame. Stops at --help.
 bool ParseSnapshotOptions(int argc, char** argv, SnapshotOptions* options, std::string* error);
+
+// Whether any of the key's ranges holds it in the idle frame.
+bool IsKeyHeld(const std::vector<SnapshotKeyHold>& holds, platform::Key key, int frame);
 
 extern const char kSnapshotUsage[];
