@@ -208,7 +208,7 @@ owned=$(find "$machine$checkout" -user root -print -quit)
 end
 
 begin "package: scripts/package.sh"
-package=$(as_user "$machine" "cd corvane && scripts/package.sh" | tail -n 1)
+package=$(as_user "$machine" "cd corvane && scripts/package.sh 2>/dev/null" | tail -n 1)
 [[ "$package" == *.deb && -f "$machine$package" ]] || die "scripts/package.sh named no package"
 end
 
