@@ -5,6 +5,7 @@ set -euo pipefail
 build=${1:?build directory}
 frames=${2:-300}
 root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps.sh" bench
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 "$root/scripts/with-display.sh" heaptrack -o "$out/trace" \

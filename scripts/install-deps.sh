@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that one or more tasks need, when any is missing.
-# Usage: scripts/install-deps.sh GROUP...   (demo, test, windows, package, bench, fresh)
+# Usage: scripts/install-deps.sh GROUP...   (demo, test, windows, package, bench, fuzz, fresh)
 # Runs as any user: apt-get runs through sudo, and only when something has to be installed.
 set -euo pipefail
 
@@ -22,9 +22,11 @@ group_packages() {
                dpkg-dev zip xvfb xauth xdotool imagemagick ;;
     # Heap and CPU profiles of the benchmarks.
     bench) echo heaptrack linux-perf python3 ;;
+    # libFuzzer on the image readers.
+    fuzz) echo clang libclang-rt-14-dev ;;
     # A pristine Debian root for the set-up check.
     fresh) echo debootstrap git ca-certificates xvfb xauth xdotool ;;
-    *) echo "install-deps: unknown group '$1' (demo, test, windows, package, bench, fresh)" >&2
+    *) echo "install-deps: unknown group '$1' (demo, test, windows, package, bench, fuzz, fresh)" >&2
        return 1 ;;
   esac
 }
