@@ -80,7 +80,8 @@ bool Application::Initialize()
 bool Application::CreateMainWindow()
 {
     platform::LoadText(instance, kTitleString, title, sizeof title);
-    const platform::WindowClass windowClass{title, WindowProcedure, instance, kMenuResource};
+    const platform::WindowClass windowClass{title, WindowProcedure, instance, kMenuResource,
+                                            kIconResource};
     if (!platform::RegisterWindowClass(windowClass))
         return false;
     // Fixed allowances for frame, caption and menu bar; the real client size arrives with

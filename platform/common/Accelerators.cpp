@@ -1,5 +1,5 @@
-// Accelerator translation, shared by the backends: a keystroke of the table becomes the
-// command of its menu item, unless that item is greyed.
+// Accelerator translation for the backends without a native one (fltk, offscreen): a keystroke
+// of the table becomes the command of its menu item, unless that item is greyed.
 #include "platform/Platform.h"
 
 namespace platform {

@@ -1,4 +1,5 @@
-// Resource look-up by id in the program's module tables.
+// Resource look-up by id in the program's module tables, for the backends that have no
+// compiled resources (fltk, offscreen).
 #include <cstring>
 
 #include "platform/Platform.h"
@@ -42,6 +43,16 @@ const MenuTemplate* FindMenuTemplate(const Module* module, unsigned id)
     for (size_t i = 0; i < module->menuCount; ++i)
         if (module->menus[i].resourceId == id)
             return &module->menus[i];
+    return nullptr;
+}
+
+const IconResource* FindIcon(const Module* module, unsigned id)
+{
+    if (!module || id == 0)
+        return nullptr;
+    for (size_t i = 0; i < module->iconCount; ++i)
+        if (module->icons[i].id == id)
+            return &module->icons[i];
     return nullptr;
 }
 

@@ -23,7 +23,7 @@ inline platform::Window* MakeGLTestContext(int width = 256, int height = 256)
     config.clientHeight = height;
     platform::offscreen::Configure(config);
     static const platform::WindowClass windowClass{"CorvaneTest", PassThroughWindowProc,
-                                                   nullptr, 0};
+                                                   nullptr, 0, 0};
     platform::RegisterWindowClass(windowClass);
     platform::Window* window = platform::CreateAppWindow("CorvaneTest", "test", width, height);
     if (!window)

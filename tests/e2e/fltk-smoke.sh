@@ -2,7 +2,7 @@
 # Drives fltk_smoke on an X display with xdotool and checks what it prints: pixel format
 # and first size, accelerators, a greyed item's key, menu choice, Escape, a held key through
 # auto-repeat, resizing, the close box and message box answers.
-# Usage: check_fltk_smoke.sh path/to/fltk_smoke [screenshot-dir]   (DISPLAY defaults to :99)
+# Usage: fltk-smoke.sh path/to/fltk_smoke [screenshot-dir]   (DISPLAY defaults to :99)
 # Needs xdotool, and ImageMagick's import when screenshots are asked for.
 set -u
 smoke=$1
@@ -61,16 +61,16 @@ expect '^focus in' "the window under the pointer has the keyboard focus"
 expect '^format index=[1-9]' "a pixel format is chosen"
 expect '^size 640x480 viewport=640x480' "first size is the 640x480 client, context current"
 xdotool key F1
-expect '^command 104' "F1 sends Change Shape"
+expect '^command 40005' "F1 sends Change Shape"
 xdotool key F3
 expect '^keydown F3' "F3 reaches the queue"
 sleep 0.3
-expect_none '^command 106' "greyed Shadow's F3 sends nothing"
+expect_none '^command 40013' "greyed Shadow's F3 sends nothing"
 xdotool mousemove --window "$wid" 22 12 click 1
 sleep 0.5
 shot menu-file
 xdotool mousemove --window "$wid" 40 57 click 1
-expect '^command 101' "choosing Pause in the menu sends its command"
+expect '^command 40002' "choosing Pause in the menu sends its command"
 xdotool mousemove --window "$wid" 75 12 click 1
 sleep 0.3
 xdotool mousemove --window "$wid" 75 35
@@ -115,7 +115,7 @@ sleep 0.5
 shot resized
 xdotool key Escape
 expect '^keydown Escape' "Escape reaches the queue"
-expect '^command 103' "Escape's accelerator sends Exit"
+expect '^command 40004' "Escape's accelerator sends Exit"
 finish 0 "Exit ends the loop with code 0"
 
 echo "== close box"
