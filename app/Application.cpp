@@ -210,7 +210,7 @@ void Application::Run()
         if (platform::PeekAppMessage(&message)) {
             if (message.message == platform::kMessageQuit)
                 return;
-            if (platform::TranslateAccelerator(message.window, accelerators, message))
+            if (platform::TranslateAppAccelerator(message.window, accelerators, message))
                 continue;
             platform::DispatchAppMessage(message);
         } else {

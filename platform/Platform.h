@@ -15,7 +15,7 @@
 //  - the menu bar built from the class's menu template: GetWindowMenu, CheckMenuItem,
 //    EnableMenuItem, IsMenuItemChecked, IsMenuItemEnabled;
 //  - messages: PeekAppMessage; with the shared queue of common/ it also gets PostQuitMessage,
-//    DispatchAppMessage, TranslateAccelerator, LoadText and LoadAcceleratorTable, else it
+//    DispatchAppMessage, TranslateAppAccelerator, LoadText and LoadAcceleratorTable, else it
 //    defines them over its native queue and resources;
 //  - ChoosePixelFormat, DescribePixelFormat, SetPixelFormat, CreateGLContext, MakeCurrent,
 //    SwapBuffers;
@@ -163,7 +163,7 @@ bool PeekAppMessage(MessageRecord* message);
 // If the message is the keystroke of an accelerator whose menu item is not greyed, sends
 // its command to the window procedure and returns true. Keystrokes of greyed items are
 // swallowed (true, no command). Anything else: false.
-bool TranslateAccelerator(Window* window, const AcceleratorTable* table,
+bool TranslateAppAccelerator(Window* window, const AcceleratorTable* table,
                           const MessageRecord& message);
 // Sends the message to its window's procedure.
 intptr_t DispatchAppMessage(const MessageRecord& message);

@@ -4,7 +4,7 @@
 
 namespace platform {
 
-bool TranslateAccelerator(Window* window, const AcceleratorTable* table,
+bool TranslateAppAccelerator(Window* window, const AcceleratorTable* table,
                           const MessageRecord& message)
 {
     if (!window || !table || message.message != kMessageKeyDown)

@@ -54,15 +54,16 @@ SharedState& Shared();
 // The class registered under `name`, or null.
 const RegisteredClass* FindWindowClass(const char* name);
 
-// ---- Resource tables, message queue (fltk and offscreen: common/Resources.cpp, ----
-// ---- common/MessageQueue.cpp, common/Accelerators.cpp) ----
+// ---- Resource tables (common/Resources.cpp) ----
 
 // The module's menu template `id`, or null.
 const MenuTemplate* FindMenuTemplate(const Module* module, unsigned id);
 // The module's icon `id` (PNG bytes), or null.
 const IconResource* FindIcon(const Module* module, unsigned id);
 
-void PostAppMessage(Window* window, unsigned message, uintptr_t wParam, intptr_t lParam);
+// ---- The message queue of fltk and offscreen (common/MessageQueue.cpp) ----
+
+void QueueMessage(Window* window, unsigned message, uintptr_t wParam, intptr_t lParam);
 // Takes the oldest queued message; false when the queue is empty.
 bool TakeQueuedMessage(MessageRecord* message);
 // Forgets the queued messages of a window that is going away.

@@ -5,7 +5,7 @@
 
 namespace platform {
 
-void PostAppMessage(Window* window, unsigned message, uintptr_t wParam, intptr_t lParam)
+void QueueMessage(Window* window, unsigned message, uintptr_t wParam, intptr_t lParam)
 {
     Shared().queue.push_back({window, message, wParam, lParam});
 }
@@ -29,7 +29,7 @@ void DropQueuedMessages(const Window* window)
 
 void PostQuitMessage(int exitCode)
 {
-    PostAppMessage(nullptr, kMessageQuit, uintptr_t(intptr_t(exitCode)), 0);
+    QueueMessage(nullptr, kMessageQuit, uintptr_t(intptr_t(exitCode)), 0);
 }
 
 intptr_t DispatchAppMessage(const MessageRecord& message)

@@ -115,7 +115,7 @@ int DispatchEvent(int event, Fl_Window* fltkWindow)
         // accelerator, and FLTK handles it as it would.
         if (Fl::event_state() & (FL_SHIFT | FL_CTRL | FL_ALT | FL_META))
             break;
-        PostAppMessage(window, kMessageKeyDown, uintptr_t(key), 0);
+        QueueMessage(window, kMessageKeyDown, uintptr_t(key), 0);
         return 1;
     }
     case FL_UNFOCUS:
@@ -134,7 +134,7 @@ void OnFrameCallback(Fl_Widget*, void* data)
 {
     auto* window = static_cast<Window*>(data);
     if (Fl::event() == FL_CLOSE && IsLiveWindow(window))
-        PostAppMessage(window, kMessageClose, 0, 0);
+        QueueMessage(window, kMessageClose, 0, 0);
 }
 
 // The class's icon, at every size the module has, for the window manager to choose from.

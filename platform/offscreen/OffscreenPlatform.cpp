@@ -225,7 +225,7 @@ void ShowAppWindow(Window* window)
     const uintptr_t size = (uintptr_t(config.clientWidth) & 0xFFFF) |
                            ((uintptr_t(config.clientHeight) & 0xFFFF) << 16);
     Send(window, kMessageSize, 0, intptr_t(size));
-    PostAppMessage(window, kMessagePaint, 0, 0);
+    QueueMessage(window, kMessagePaint, 0, 0);
 }
 
 Menu* GetWindowMenu(Window* window) { return window ? window->menu.get() : nullptr; }
@@ -452,21 +452,21 @@ void PostMenuCommand(unsigned id)
     Window* window = state.window.get();
     if (!window || window->destroyed || !IsMenuItemEnabled(window->menu.get(), id))
         return;  // a greyed item cannot be chosen
-    PostAppMessage(window, kMessageCommand, id, 0);
+    QueueMessage(window, kMessageCommand, id, 0);
 }
 
 void PostKeyPress(Key key)
 {
     OffscreenState& state = State();
     if (state.window && !state.window->destroyed)
-        PostAppMessage(state.window.get(), kMessageKeyDown, uintptr_t(key), 0);
+        QueueMessage(state.window.get(), kMessageKeyDown, uintptr_t(key), 0);
 }
 
 void PostClose()
 {
     OffscreenState& state = State();
     if (state.window && !state.window->destroyed)
-        PostAppMessage(state.window.get(), kMessageClose, 0, 0);
+        QueueMessage(state.window.get(), kMessageClose, 0, 0);
 }
 
 int IdleFramesBegun() { return State().idleFramesBegun; }

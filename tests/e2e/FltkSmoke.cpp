@@ -228,7 +228,7 @@ int main(int argc, char** argv)
         if (message.message == platform::kMessageKeyDown)
             std::printf("keydown %s\n",
                         kKeyNames[message.wParam < std::size(kKeyNames) ? message.wParam : 0]);
-        if (platform::TranslateAccelerator(message.window, accelerators, message))
+        if (platform::TranslateAppAccelerator(message.window, accelerators, message))
             continue;
         platform::DispatchAppMessage(message);
     }
