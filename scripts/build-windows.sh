@@ -16,6 +16,13 @@ deps="$out/deps"                      # freeglut and GoogleTest, installed for W
 toolchain="$root/cmake/mingw-w64-x86_64.cmake"
 jobs=$(nproc)
 mkdir -p "$out"
+stage_start=$(date +%s)
+stage() {  # stage NAME: says how long the stage before it took
+  local now
+  now=$(date +%s)
+  echo "build-windows: $1 took $((now - stage_start)) s"
+  stage_start=$now
+}
 
 # ---- Debian source packages ----
 
@@ -76,6 +83,7 @@ if [[ ! -f "$deps/lib/cmake/FreeGLUT/FreeGLUTConfig.cmake" ||
   build_dependency googletest "$(fetch_source googletest)" -DBUILD_GMOCK=OFF \
     -DINSTALL_GTEST=ON -Dgtest_disable_pthreads=ON
   rm -rf "$out/deps-build" "$out/sources" "$apt_dir"
+  stage "fetching and building freeglut and GoogleTest"
 fi
 
 # ---- Corvane ----
@@ -84,6 +92,7 @@ echo "build-windows: building corvane.exe"
 cmake -S "$root" -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_FIND_ROOT_PATH="$deps" -DCORVANE_BUILD_BENCH=OFF >/dev/null
 cmake --build "$out" -j "$jobs"
+stage "building corvane.exe and the Wine suites"
 
 # ---- The download: the program, its pictures and a short text ----
 

@@ -21,3 +21,7 @@ export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 run_suite tests
 run_suite sanitize -DCORVANE_SANITIZE=ON -DCORVANE_BUILD_BENCH=OFF
+
+# Windows: corvane.exe cross-compiled with MinGW-w64, its suites and its end-to-end check
+# under Wine.
+"$root/tests/windows/run-wine-tests.sh"

@@ -25,8 +25,8 @@ fail() { echo "FAIL $1"; failed=$((failed + 1)); }
 check() { if eval "$1"; then pass "$2"; else fail "$2"; fi; }
 ask() { "$wine" "$probe" "$@" 2>/dev/null | tr -d '\r'; }  # window_probe QUESTION ARGUMENT
 
-start() {  # start DIR: runs corvane.exe with DIR as its working directory
-    (cd "$1" && exec "$wine" "$exe") >"$work/out.log" 2>&1 &
+start() {  # start DIR [WINEDEBUG]: runs corvane.exe with DIR as its working directory
+    (cd "$1" && WINEDEBUG=${2:-$WINEDEBUG} exec "$wine" "$exe") >"$work/out.log" 2>&1 &
     pid=$!
 }
 find_window() {  # find_window SECONDS: waits for the main window; sets wid, pointer in it
@@ -80,9 +80,15 @@ check '[ -z "$others" ]' "it imports only the system's DLLs: $dlls"
 check '[ "$(ask version "Z:$exe")" = "$version.0 Corvane" ]' "its version record is $version.0, Corvane"
 
 echo "== title, menu bar, accelerators, picture, Esc"
-start "$assets"
+start "$assets" +accel  # Wine's trace of accelerator translation
 find_window 30 || { fail "the window opens within 30 s"; exit 1; }
 check 'title_has_rate 30' "the title shows the frame rate within 30 s"
+# While running, Single Step is greyed: Windows sends no command for its accelerator (Space).
+# 19c43: the accelerator's mark (1) and the command 40003.
+xdotool key space
+sleep 0.3
+check 'grep -q "won.t send WM_{SYS}COMMAND" "$work/out.log" && ! grep -q "wparam=19c43" "$work/out.log"' \
+    "Space sends no command while Single Step is greyed"
 # The menu bar: File and Options each open a popup below them.
 for menu in "File 15" "Options 55"; do
     set -- $menu

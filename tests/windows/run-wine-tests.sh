@@ -38,7 +38,7 @@ export wine wineserver out
   "$wineserver" -p
   "$wine" wineboot --init >/dev/null 2>&1 </dev/null
   status=0
-  ctest --test-dir "$out" --output-on-failure || status=$?
+  ctest --test-dir "$out" --output-on-failure ${CORVANE_CTEST_ARGS:-} || status=$?
   "$wineserver" -k
   exit "$status"
 '
