@@ -15,12 +15,11 @@
 //  - the menu bar built from the class's menu template: GetWindowMenu, CheckMenuItem,
 //    EnableMenuItem, IsMenuItemChecked, IsMenuItemEnabled;
 //  - messages: PeekAppMessage; with the shared queue of common/ it also gets PostQuitMessage,
-//    DispatchAppMessage, TranslateAppAccelerator, LoadText and LoadAcceleratorTable, else it
-//    defines them over its native queue and resources;
+//    DispatchAppMessage, TranslateAppAccelerator and LoadText, else it defines them over its
+//    native queue and resources;
 //  - ChoosePixelFormat, DescribePixelFormat, SetPixelFormat, CreateGLContext, MakeCurrent,
 //    SwapBuffers;
-//  - ShowMessageBox (centred over the program's main window, or the screen before there is
-//    one), GetFocusWindow, IsKeyDown, TimeMs, ExitProcess;
+//  - ShowMessageBox, GetFocusWindow, IsKeyDown, TimeMs, ExitProcess;
 //  - LastErrorCode, SystemErrorText, FreeSystemErrorText and the file functions (posix/
 //    serves both Linux backends).
 #pragma once
@@ -211,8 +210,9 @@ enum MessageBoxStyle : unsigned {
 
 enum MessageBoxAnswer : int { kAnswerOk = 1, kAnswerYes = 6, kAnswerNo = 7 };
 
-// Modal; returns the button chosen. A null owner makes a box of its own. The box opens
-// centred over the program's main window, or over the screen while there is none.
+// Modal; returns the button chosen. A null owner makes a box of its own. It opens where the
+// desktop puts such boxes: Win32 centres them on the screen; the fltk backend centres them
+// over the program's main window, or the screen while there is none (never under the pointer).
 int ShowMessageBox(Window* owner, const char* text, const char* caption, unsigned style);
 // The window with the keyboard focus, or null.
 Window* GetFocusWindow();

@@ -3,6 +3,7 @@
 # scripts/build-windows.sh, then runs them (math, transform, camera, readers, and the
 # end-to-end check of corvane.exe) with ctest, under Xvfb, in a Wine prefix of its own made
 # once for this run in a temporary folder: Wine writes nothing into the checkout or $HOME.
+# CORVANE_CTEST_ARGS adds arguments to ctest (e.g. "-V -R end_to_end").
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out="$root/build/windows"
