@@ -80,7 +80,8 @@ bool Application::Initialize()
 bool Application::CreateMainWindow()
 {
     platform::LoadText(instance, kTitleString, title, sizeof title);
-    const platform::WindowClass windowClass{title, WindowProcedure, instance, kMenuResource};
+    const platform::WindowClass windowClass{title, WindowProcedure, instance, kMenuResource,
+                                            kIconResource};
     if (!platform::RegisterWindowClass(windowClass))
         return false;
     // Fixed allowances for frame, caption and menu bar; the real client size arrives with
@@ -209,7 +210,7 @@ void Application::Run()
         if (platform::PeekAppMessage(&message)) {
             if (message.message == platform::kMessageQuit)
                 return;
-            if (platform::TranslateAccelerator(message.window, accelerators, message))
+            if (platform::TranslateAppAccelerator(message.window, accelerators, message))
                 continue;
             platform::DispatchAppMessage(message);
         } else {

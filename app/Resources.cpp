@@ -1,7 +1,12 @@
-// Resource tables: the menu bar, the accelerator table, the string table and the version.
+// The resource tables of the Linux backends, expanded from app/ResourceTables.h (the same lists
+// app/Corvane.rc gives windres), and the version record from the build's project version.
 #include "app/Resources.h"
 
 #include <iterator>
+
+#include "app/CorvaneVersion.h"
+
+extern const platform::IconResource kCorvaneIcon;  // generated from assets/icons/
 
 namespace {
 
@@ -12,75 +17,55 @@ using platform::MenuEntry;
 using platform::MenuTemplate;
 using platform::StringResource;
 
+// The Win32 virtual-key names the accelerator list is written with.
+constexpr Key VK_ESCAPE = Key::kEscape, VK_SPACE = Key::kSpace, VK_PAUSE = Key::kPause,
+              VK_F1 = Key::kF1, VK_F2 = Key::kF2, VK_F3 = Key::kF3, VK_F4 = Key::kF4,
+              VK_F5 = Key::kF5, VK_F6 = Key::kF6, VK_F7 = Key::kF7, VK_F8 = Key::kF8,
+              VK_F9 = Key::kF9, VK_F10 = Key::kF10, VK_F11 = Key::kF11, VK_F12 = Key::kF12;
+
 const StringResource kStrings[] = {
-    {kTitleString, "Corvane"},
+    {IDS_TITLE, CORVANE_TITLE},
 };
 
+#define MENU_POPUP(text) {MenuEntry::kPopup, text, 0},
+#define MENU_ITEM(text, id) {MenuEntry::kItem, text, id},
+#define MENU_SEPARATOR() {MenuEntry::kSeparator, nullptr, 0},
+#define MENU_END() {MenuEntry::kEndPopup, nullptr, 0},
 const MenuEntry kMainMenu[] = {
-    {MenuEntry::kPopup, "File", 0},
-    {MenuEntry::kItem, "About...", kCommandAbout},
-    {MenuEntry::kSeparator, nullptr, 0},
-    {MenuEntry::kItem, "&Pause \tPause", kCommandPause},
-    {MenuEntry::kItem, "&Single Step \tSpace", kCommandSingleStep},
-    {MenuEntry::kSeparator, nullptr, 0},
-    {MenuEntry::kItem, "&Exit \tEsc", kCommandExit},
-    {MenuEntry::kEndPopup, nullptr, 0},
-    {MenuEntry::kPopup, "Options", 0},
-    {MenuEntry::kPopup, "Object", 0},
-    {MenuEntry::kItem, "Change Shape \tF1", kCommandChangeShape},
-    {MenuEntry::kItem, "Rotate \tF2", kCommandRotate},
-    {MenuEntry::kEndPopup, nullptr, 0},
-    {MenuEntry::kSeparator, nullptr, 0},
-    {MenuEntry::kPopup, "Spot Light 1", 0},
-    {MenuEntry::kItem, "Enabled \tF5", kCommandLight1Enabled},
-    {MenuEntry::kItem, "Stained Glass \tF6", kCommandLight1Glass},
-    {MenuEntry::kItem, "Move \tF7", kCommandLight1Move},
-    {MenuEntry::kEndPopup, nullptr, 0},
-    {MenuEntry::kPopup, "Spot Light 2", 0},
-    {MenuEntry::kItem, "Enabled \tF9", kCommandLight2Enabled},
-    {MenuEntry::kItem, "Stained Glass \tF10", kCommandLight2Glass},
-    {MenuEntry::kItem, "Move \tF11", kCommandLight2Move},
-    {MenuEntry::kEndPopup, nullptr, 0},
-    {MenuEntry::kSeparator, nullptr, 0},
-    {MenuEntry::kItem, "Shadow \tF3", kCommandShadow},
-    {MenuEntry::kEndPopup, nullptr, 0},
+    CORVANE_MAIN_MENU(MENU_POPUP, MENU_ITEM, MENU_SEPARATOR, MENU_END)
 };
+#undef MENU_POPUP
+#undef MENU_ITEM
+#undef MENU_SEPARATOR
+#undef MENU_END
 
 const MenuTemplate kMenus[] = {
-    {kMenuResource, kMainMenu, std::size(kMainMenu)},
+    {IDR_MAIN_MENU, kMainMenu, std::size(kMainMenu)},
 };
 
-// Virtual-key accelerators without modifiers; none highlights the menu.
+#define ACCELERATOR(key, id) {key, id},
 const Accelerator kMainAccelerators[] = {
-    {Key::kEscape, kCommandExit},
-    {Key::kF1, kCommandChangeShape},
-    {Key::kF10, kCommandLight2Glass},
-    {Key::kF11, kCommandLight2Move},
-    {Key::kF2, kCommandRotate},
-    {Key::kF3, kCommandShadow},
-    {Key::kF5, kCommandLight1Enabled},
-    {Key::kF6, kCommandLight1Glass},
-    {Key::kF7, kCommandLight1Move},
-    {Key::kF9, kCommandLight2Enabled},
-    {Key::kPause, kCommandPause},
-    {Key::kSpace, kCommandSingleStep},
+    CORVANE_ACCELERATORS(ACCELERATOR)
 };
+#undef ACCELERATOR
 
 const AcceleratorTable kAcceleratorTables[] = {
-    {kAcceleratorResource, kMainAccelerators, std::size(kMainAccelerators)},
+    {IDR_ACCELERATORS, kMainAccelerators, std::size(kMainAccelerators)},
 };
 
 }  // namespace
 
 const VersionRecord kVersion = {
-    {1, 0, 1, 0},
-    {1, 0, 1, 0},
-    "Corvane",
-    "Real-time OpenGL demo: projected stained-glass spot lights and stencil shadows",
-    "Copyright (c) 2026 the Corvane developers",
+    {CORVANE_VERSION_MAJOR, CORVANE_VERSION_MINOR, CORVANE_VERSION_PATCH,
+     CORVANE_VERSION_TWEAK},
+    {CORVANE_VERSION_MAJOR, CORVANE_VERSION_MINOR, CORVANE_VERSION_PATCH,
+     CORVANE_VERSION_TWEAK},
+    CORVANE_TITLE,
+    CORVANE_DESCRIPTION,
+    CORVANE_COPYRIGHT,
 };
 
 const platform::Module kCorvaneModule = {
     kStrings, std::size(kStrings), kMenus, std::size(kMenus),
-    kAcceleratorTables, std::size(kAcceleratorTables),
+    kAcceleratorTables, std::size(kAcceleratorTables), &kCorvaneIcon, 1,
 };

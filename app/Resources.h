@@ -1,30 +1,33 @@
-// The program's resources: the title string, the menu bar (101), the accelerator table
-// (103), the command ids they carry and the version record.
+// The program's resources: the title string, the menu bar (101), the accelerator table (103),
+// the icon, the command ids they carry and the version record. The tables themselves are
+// written once, in app/ResourceTables.h.
 #pragma once
 
+#include "app/ResourceTables.h"
 #include "platform/Platform.h"
 
-inline constexpr unsigned kTitleString = 1;
-inline constexpr unsigned kMenuResource = 101;
-inline constexpr unsigned kAcceleratorResource = 103;
+inline constexpr unsigned kTitleString = IDS_TITLE;
+inline constexpr unsigned kMenuResource = IDR_MAIN_MENU;
+inline constexpr unsigned kAcceleratorResource = IDR_ACCELERATORS;
+inline constexpr unsigned kIconResource = IDI_CORVANE;
 
 enum CommandId : unsigned {
-    kCommandAbout = 40001,
-    kCommandPause = 40002,
-    kCommandSingleStep = 40003,
-    kCommandExit = 40004,
-    kCommandChangeShape = 40005,
-    kCommandRotate = 40006,
-    kCommandLight1Enabled = 40007,
-    kCommandLight1Glass = 40008,
-    kCommandLight1Move = 40009,
-    kCommandLight2Enabled = 40010,
-    kCommandLight2Glass = 40011,
-    kCommandLight2Move = 40012,
-    kCommandShadow = 40013,
+    kCommandAbout = IDM_ABOUT,
+    kCommandPause = IDM_PAUSE,
+    kCommandSingleStep = IDM_SINGLE_STEP,
+    kCommandExit = IDM_EXIT,
+    kCommandChangeShape = IDM_CHANGE_SHAPE,
+    kCommandRotate = IDM_ROTATE,
+    kCommandLight1Enabled = IDM_LIGHT1_ENABLED,
+    kCommandLight1Glass = IDM_LIGHT1_GLASS,
+    kCommandLight1Move = IDM_LIGHT1_MOVE,
+    kCommandLight2Enabled = IDM_LIGHT2_ENABLED,
+    kCommandLight2Glass = IDM_LIGHT2_GLASS,
+    kCommandLight2Move = IDM_LIGHT2_MOVE,
+    kCommandShadow = IDM_SHADOW,
 };
 
-// File and product version 1.0.1.0.
+// File and product version: the build's project version (1.0.1.0).
 struct VersionRecord {
     unsigned fileVersion[4];
     unsigned productVersion[4];
@@ -35,5 +38,5 @@ struct VersionRecord {
 
 extern const VersionRecord kVersion;
 
-// The module handed to the entry point: strings, menus and accelerator tables by id.
+// The module handed to the entry point: strings, menus, accelerator tables and the icon by id.
 extern const platform::Module kCorvaneModule;

@@ -1,9 +1,27 @@
 // The platform layer: what the application shell, the camera and the texture readers need
 // from the desktop, in the program's own terms. A window with a menu bar and accelerators,
 // a pixel format and GL context, buffer swaps, modal message boxes, key state, a millisecond
-// clock, system error texts, file reading and process exit. No toolkit type appears here;
-// the fltk backend (a real X11 window) and the offscreen backend (an EGL pbuffer driven by a
-// script) implement it, and a program links exactly one of them.
+// clock, system error texts, file reading and process exit. No toolkit type appears here.
+// Three backends implement it and a program links exactly one: fltk (an X11 window, the demo
+// on Linux), offscreen (an EGL pbuffer driven by a script, for tests and tools) and win32 (the
+// Win32 API itself). What they share lives once in platform/common/ (see Internal.h there).
+//
+// A new backend provides, in its own folder:
+//  - the Backend* entry points of common/Internal.h (start-up, class registration, the texts
+//    of its own error codes);
+//  - windows: CreateAppWindow (sending kMessageCreate before it returns), ShowAppWindow
+//    (then kMessageSize with the real client size), SetWindowTitle, GetWindowTitle,
+//    DefaultWindowProc (kMessageClose destroys the window);
+//  - the menu bar built from the class's menu template: GetWindowMenu, CheckMenuItem,
+//    EnableMenuItem, IsMenuItemChecked, IsMenuItemEnabled;
+//  - messages: PeekAppMessage; with the shared queue of common/ it also gets PostQuitMessage,
+//    DispatchAppMessage, TranslateAppAccelerator and LoadText, else it defines them over its
+//    native queue and resources;
+//  - ChoosePixelFormat, DescribePixelFormat, SetPixelFormat, CreateGLContext, MakeCurrent,
+//    SwapBuffers;
+//  - ShowMessageBox, GetFocusWindow, IsKeyDown, TimeMs, ExitProcess;
+//  - LastErrorCode, SystemErrorText, FreeSystemErrorText and the file functions (posix/
+//    serves both Linux backends).
 #pragma once
 
 #include <cstddef>
@@ -53,6 +71,19 @@ struct StringResource {
     const char* text;
 };
 
+// One picture of an icon, as PNG bytes.
+struct IconImage {
+    const unsigned char* png;
+    size_t size;  // bytes
+};
+
+// An icon: the same picture at several sizes, the toolkit picks what it shows.
+struct IconResource {
+    unsigned id;
+    const IconImage* images;
+    size_t count;
+};
+
 // The program's module: the resources that window creation and the loaders look up by id.
 struct Module {
     const StringResource* strings;
@@ -61,6 +92,8 @@ struct Module {
     size_t menuCount;
     const AcceleratorTable* acceleratorTables;
     size_t acceleratorTableCount;
+    const IconResource* icons;
+    size_t iconCount;
 };
 
 // Copies string resource `id` into buffer (truncated, always terminated); returns the
@@ -94,6 +127,7 @@ struct WindowClass {
     WindowProc windowProc;
     const Module* instance;
     unsigned menuResource;  // menu template id for windows of this class
+    unsigned iconResource;  // icon id for windows of this class, 0 for none
 };
 
 struct MessageRecord {
@@ -103,7 +137,8 @@ struct MessageRecord {
     intptr_t lParam;
 };
 
-// Registers a window class; false when the class cannot be registered.
+// Registers a window class; false when the class cannot be registered. Registering a name
+// again replaces the class.
 bool RegisterWindowClass(const WindowClass& windowClass);
 // Creates the main window with the class's menu; the outer size includes frame, caption and
 // menu bar. Sends kMessageCreate to the window procedure before returning. Null on failure.
@@ -127,7 +162,7 @@ bool PeekAppMessage(MessageRecord* message);
 // If the message is the keystroke of an accelerator whose menu item is not greyed, sends
 // its command to the window procedure and returns true. Keystrokes of greyed items are
 // swallowed (true, no command). Anything else: false.
-bool TranslateAccelerator(Window* window, const AcceleratorTable* table,
+bool TranslateAppAccelerator(Window* window, const AcceleratorTable* table,
                           const MessageRecord& message);
 // Sends the message to its window's procedure.
 intptr_t DispatchAppMessage(const MessageRecord& message);
@@ -175,7 +210,9 @@ enum MessageBoxStyle : unsigned {
 
 enum MessageBoxAnswer : int { kAnswerOk = 1, kAnswerYes = 6, kAnswerNo = 7 };
 
-// Modal; returns the button chosen. A null owner makes a box of its own.
+// Modal; returns the button chosen. A null owner makes a box of its own. It opens where the
+// desktop puts such boxes: Win32 centres them on the screen; the fltk backend centres them
+// over the program's main window, or the screen while there is none (never under the pointer).
 int ShowMessageBox(Window* owner, const char* text, const char* caption, unsigned style);
 // The window with the keyboard focus, or null.
 Window* GetFocusWindow();
@@ -208,7 +245,10 @@ void CloseFile(File* file);
 // Ends the process with the exit code (-1 shows as 255).
 [[noreturn]] void ExitProcess(int exitCode);
 
-// Once, before the application starts: initialises the toolkit and GLUT with the command line.
+// Once, before the application starts: opens the display and starts the toolkit and GLUT.
+// Only argv[0] is read (the program's name, for start-up messages): the program has no
+// options, and its arguments reach neither GLUT nor the toolkit. Without a display it says so
+// on stderr in one line and ends the process with exit code -1.
 void Startup(int* argc, char** argv);
 
 }  // namespace platform

@@ -18,8 +18,10 @@ group_packages() {
     # The Debian package and its checks.
     package) echo dpkg-dev file lintian desktop-file-utils appstream ;;
     # The Windows cross build and its tests under Wine.
-    windows) echo g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 \
-               dpkg-dev zip xvfb xauth xdotool imagemagick ;;
+    # Wine draws with the machine's Mesa; dpkg-dev unpacks Debian's freeglut and googletest
+    # sources for the Windows build.
+    windows) echo cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
+               wine wine64 libgl1 libgl1-mesa-dri dpkg-dev zip xvfb xauth xdotool imagemagick ;;
     # Heap and CPU profiles of the benchmarks.
     bench) echo heaptrack linux-perf python3 ;;
     # libFuzzer on the image readers.

@@ -27,3 +27,7 @@ echo "== package"
 package=$("$root/scripts/package.sh" 2>/dev/null | tail -n 1)
 "$root/scripts/with-display.sh" "$root/tests/package/check-package.sh" "$package" \
   "$root/build/release"
+
+# Windows: corvane.exe cross-compiled with MinGW-w64, its suites and its end-to-end check
+# under Wine.
+"$root/tests/windows/run-wine-tests.sh"

@@ -7,14 +7,13 @@
 
 #include "math/FastSqrt.h"
 #include "platform/Platform.h"
-#include "platform/offscreen/Offscreen.h"
 #include "scene/OrbitCamera.h"
 #include "support/GLTestContext.h"
 
 namespace {
 
 using platform::Key;
-using platform::offscreen::SetKeyDown;
+using corvane::test::SetKeyDown;
 
 constexpr float kMaxElevation = 0.49f * 3.1415927f;
 constexpr Key kCameraKeys[] = {Key::kLeft, Key::kRight, Key::kUp,

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "TextureTestFiles.h"
+#include "platform/offscreen/Offscreen.h"
 #include "support/GLTestContext.h"
 #include "texture/Texture.h"
 

@@ -8,10 +8,15 @@
 
 #include <cstdint>
 
-// Result codes of the loaders.
+// Result codes of the loaders. On Windows, where GL's headers bring in windows.h, the last two
+// are its own macros, with the same values.
 inline constexpr int32_t kResultOk = 0;
+#ifndef E_FAIL
 inline constexpr int32_t E_FAIL = static_cast<int32_t>(0x80004005u);
+#endif
+#ifndef E_OUTOFMEMORY
 inline constexpr int32_t E_OUTOFMEMORY = static_cast<int32_t>(0x8007000Eu);
+#endif
 
 class Texture {
 public:

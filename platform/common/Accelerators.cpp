@@ -1,10 +1,10 @@
-// Accelerator translation, shared by the backends: a keystroke of the table becomes the
-// command of its menu item, unless that item is greyed.
+// Accelerator translation for the backends without a native one (fltk, offscreen): a keystroke
+// of the table becomes the command of its menu item, unless that item is greyed.
 #include "platform/Platform.h"
 
 namespace platform {
 
-bool TranslateAccelerator(Window* window, const AcceleratorTable* table,
+bool TranslateAppAccelerator(Window* window, const AcceleratorTable* table,
                           const MessageRecord& message)
 {
     if (!window || !table || message.message != kMessageKeyDown)

@@ -1,7 +1,7 @@
 // Internal to the FLTK backend: the objects behind the opaque handles of Platform.h and
-// the one Backend object that holds the backend's state (window classes, windows, the
-// message queue, pixel formats, GL contexts, key state). Shared by the files of
-// platform/fltk only; nothing outside this folder includes it.
+// the one Backend object that holds the backend's own state (windows, pixel formats, GL
+// contexts, key state; the classes and the message queue are common/'s). Shared by the files
+// of platform/fltk only; nothing outside this folder includes it.
 #pragma once
 
 #include <array>
@@ -28,11 +28,7 @@ class ClientView;
 // The backend's own error codes, recorded for LastErrorCode and described by
 // BackendErrorText.
 enum BackendError : unsigned {
-    kErrorInvalidClass = kBackendErrorBase + 1,
-    kErrorClassExists,
-    kErrorUnknownClass,
-    kErrorInvalidWindow,
-    kErrorInvalidPixelFormat,
+    kErrorInvalidPixelFormat = kBackendErrorBase + 1,
     kErrorPixelFormatAlreadySet,
     kErrorVisualUnusable,
     kErrorNoPixelFormat,
@@ -77,22 +73,10 @@ struct PixelFormatEntry {
     XVisualInfo* visual = nullptr;
 };
 
-struct RegisteredClass {
-    std::string name;
-    WindowProc windowProc;
-    const Module* instance;
-    unsigned menuResource;
-};
-
 struct Backend {
     bool displayReady = false;
-    bool startedUp = false;
     bool menuLabelTypeRegistered = false;
-    std::vector<RegisteredClass> classes;
     std::vector<std::unique_ptr<Window>> windows;  // never freed: handles outlive windows
-    std::deque<MessageRecord> queue;
-    bool quitPending = false;
-    int quitCode = 0;
     std::vector<std::unique_ptr<PixelFormatEntry>> pixelFormats;  // index = position + 1
     std::vector<std::unique_ptr<GLContext>> contexts;
     std::array<bool, size_t(Key::kCount)> keyDown{};
@@ -107,7 +91,6 @@ void EnsureDisplay();
 
 // A window handle that names a live (not destroyed) window of this backend.
 bool IsLiveWindow(const Window* window);
-void PostAppMessage(Window* window, unsigned message, uintptr_t wParam, intptr_t lParam);
 // Sent at once to the window procedure, with the window's context current.
 void SendPaint(Window* window);
 void SendSize(Window* window);

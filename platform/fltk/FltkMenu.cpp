@@ -102,7 +102,7 @@ void OnMenuPicked(Fl_Widget* widget, void* data)
     // CheckMenuItem, when the application has handled the command.
     if (item->flags & FL_MENU_TOGGLE)
         item->flags ^= FL_MENU_VALUE;
-    PostAppMessage(window, kMessageCommand, uintptr_t(item->argument()), 0);
+    QueueMessage(window, kMessageCommand, uintptr_t(item->argument()), 0);
 }
 
 // Sets or clears `flag` on item `id`; redraws the bar when something changed.

@@ -1,9 +1,15 @@
-// Message boxes: FLTK's common dialog, titled with the caption, showing the text as
-// written, with an OK button or Yes and No buttons and an icon for the style. The dialog
-// is modal for the whole program; FLTK places it under the mouse pointer.
+// Message boxes: a modal FLTK dialog titled with the caption, the text as written, an icon
+// for the style and an OK button or Yes and No buttons, laid out like FLTK's common dialog.
+// It opens centred over the program's main window, or over the screen while there is none
+// (FLTK's own dialog opens under the mouse pointer, and FLTK 1.3 cannot place it).
+#include <algorithm>
 #include <string>
 
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Return_Button.H>
 #include <FL/fl_ask.H>
+#include <FL/fl_draw.H>
 
 #include "platform/fltk/FltkBackend.h"
 
@@ -12,6 +18,13 @@ namespace {
 
 constexpr unsigned kButtonMask = 0x0F;
 constexpr unsigned kIconMask = 0xF0;
+
+// Layout, in pixels.
+constexpr int kMargin = 10;
+constexpr int kIconSize = 50;
+constexpr int kButtonWidth = 90;
+constexpr int kButtonHeight = 23;
+constexpr int kMinTextWidth = 300;
 
 // FLTK draws "@..." in a label as a symbol; a doubled '@' draws one '@'.
 std::string EscapeSymbols(const char* text)
@@ -41,43 +54,119 @@ IconLook IconForStyle(unsigned style)
     }
 }
 
+// What the dialog answers: the accepting button's answer (OK or Yes), or the cancelling one
+// (OK or No), which Escape and the close box also give.
+struct Outcome {
+    Fl_Window* dialog;
+    int accept;
+    int cancel;
+    int answer;
+};
+
+void Answer(void* data, bool accepted)
+{
+    auto* outcome = static_cast<Outcome*>(data);
+    outcome->answer = accepted ? outcome->accept : outcome->cancel;
+    outcome->dialog->hide();
+}
+
+void OnAccept(Fl_Widget*, void* data) { Answer(data, true); }
+void OnCancel(Fl_Widget*, void* data) { Answer(data, false); }
+
+// The centre the dialog opens on: the owner's frame, else the newest shown window of the
+// program (its main window), else the screen's work area.
+void DialogCentre(Window* owner, int* x, int* y)
+{
+    Fl_Window* frame = IsLiveWindow(owner) && owner->frame->shown() ? owner->frame : nullptr;
+    for (auto it = State().windows.rbegin(); !frame && it != State().windows.rend(); ++it)
+        if (!(*it)->destroyed && (*it)->frame->shown())
+            frame = (*it)->frame;
+    if (frame) {
+        // Where the X server has put it: FLTK learns of the position only with events that
+        // may not have been handled yet (a window manager places it, or FLTK itself offsets
+        // a window it was not told where to put).
+        int left = frame->x(), top = frame->y();
+        ::Window child = None;
+        XTranslateCoordinates(fl_display, fl_xid(frame), RootWindow(fl_display, fl_screen), 0,
+                              0, &left, &top, &child);
+        *x = left + frame->w() / 2;
+        *y = top + frame->h() / 2;
+        return;
+    }
+    int areaX = 0, areaY = 0, areaW = 0, areaH = 0;
+    Fl::screen_work_area(areaX, areaY, areaW, areaH, 0);
+    *x = areaX + areaW / 2;
+    *y = areaY + areaH / 2;
+}
+
 }  // namespace
 
-// The owner is not used: FLTK's dialog is modal for every window of the program, which
-// is what an owned box achieves on Win32, and it needs no window to exist yet.
-int ShowMessageBox(Window*, const char* text, const char* caption, unsigned style)
+// The owner only decides where the box opens: the dialog is modal for every window of the
+// program, which is what an owned box achieves on Win32, and it needs no window to exist yet.
+int ShowMessageBox(Window* owner, const char* text, const char* caption, unsigned style)
 {
     EnsureDisplay();
     const std::string message = EscapeSymbols(text ? text : "");
-    fl_message_title(caption ? caption : "");
-
-    // A label set on the icon beforehand is used instead of the dialog's own ("?" for
-    // every choice), and kept; it is taken away again afterwards.
-    Fl_Widget* icon = fl_message_icon();
+    const bool yesNo = (style & kButtonMask) == kYesNo;
     const IconLook look = IconForStyle(style);
-    if (look.label) {
-        icon->label(look.label);
-        icon->labelcolor(look.color);
-    } else {
-        icon->hide();
-    }
 
-    int answer = kAnswerOk;
-    if ((style & kButtonMask) == kYesNo) {
-        // Button 0 is No: FLTK gives it Escape and the close box. Yes is the default
-        // (Enter) button, as Yes is the default of a Win32 Yes/No box.
-        answer = fl_choice("%s", fl_no, fl_yes, nullptr, message.c_str()) == 1 ? kAnswerYes
-                                                                                : kAnswerNo;
-    } else {
-        // The only button in the default (Enter) place; Escape and the close box also
-        // dismiss the box, and every way out means OK.
-        fl_choice("%s", nullptr, fl_ok, nullptr, message.c_str());
-    }
+    // FLTK's message font; its size -1 means the normal size.
+    const Fl_Fontsize textSize = fl_message_size_ > 0 ? fl_message_size_ : FL_NORMAL_SIZE;
+    fl_font(fl_message_font_, textSize);
+    int textWidth = 0, textHeight = 0;
+    fl_measure(message.c_str(), textWidth, textHeight);
+    const int textLeft = look.label ? 2 * kMargin + kIconSize : kMargin;
+    const int buttonsWidth = (yesNo ? 2 : 1) * (kButtonWidth + kMargin);
+    const int width = std::max(textLeft + std::max(textWidth, kMinTextWidth) + kMargin,
+                               buttonsWidth + kMargin);
+    const int bodyHeight = std::max(textHeight, look.label ? kIconSize : 0);
+    const int height = kMargin + bodyHeight + 2 * kMargin + kButtonHeight + kMargin;
 
-    icon->label(nullptr);
-    icon->labelcolor(FL_BLUE);
-    icon->show();
-    return answer;
+    Fl_Group* previousGroup = Fl_Group::current();
+    Fl_Group::current(nullptr);  // a top-level window, whatever group is open
+    Fl_Window dialog(width, height);
+    dialog.copy_label(caption ? caption : "");
+    Outcome outcome{&dialog, yesNo ? kAnswerYes : kAnswerOk, yesNo ? kAnswerNo : kAnswerOk,
+                    kAnswerOk};
+    dialog.callback(OnCancel, &outcome);
+
+    Fl_Box icon(kMargin, kMargin, kIconSize, kIconSize, look.label);
+    icon.box(FL_THIN_UP_BOX);
+    icon.color(FL_BACKGROUND2_COLOR);
+    icon.labelfont(FL_TIMES_BOLD);
+    icon.labelsize(34);
+    icon.labelcolor(look.color);
+    if (!look.label)
+        icon.hide();
+
+    Fl_Box body(textLeft, kMargin, width - textLeft - kMargin, bodyHeight);
+    body.label(message.c_str());
+    body.labelfont(fl_message_font_);
+    body.labelsize(textSize);
+    body.align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CENTER);
+
+    // Right to left: No, then Yes in the default (Enter) place; or OK alone.
+    const int buttonY = height - kMargin - kButtonHeight;
+    Fl_Return_Button accept(width - buttonsWidth, buttonY, kButtonWidth, kButtonHeight,
+                            yesNo ? fl_yes : fl_ok);
+    accept.callback(OnAccept, &outcome);
+    Fl_Button refuse(width - kMargin - kButtonWidth, buttonY, kButtonWidth, kButtonHeight,
+                     fl_no);
+    refuse.callback(OnCancel, &outcome);
+    if (!yesNo)
+        refuse.hide();
+    dialog.end();
+    Fl_Group::current(previousGroup);
+
+    int centreX = 0, centreY = 0;
+    DialogCentre(owner, &centreX, &centreY);
+    dialog.position(centreX - width / 2, centreY - height / 2);
+    dialog.set_modal();
+    dialog.show();
+    accept.take_focus();
+    while (dialog.shown())
+        Fl::wait();
+    return outcome.answer;
 }
 
 }  // namespace platform

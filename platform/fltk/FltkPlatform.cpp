@@ -1,12 +1,14 @@
-// The FLTK backend's windows and messages: window classes, the main window (an Fl_Window
-// with the menu bar above a GL client view), the message queue fed by FLTK's event
-// handling, keystrokes and key state, focus, the clock, start-up and process exit.
+// The FLTK backend's windows and messages: the main window (an Fl_Window with the menu bar
+// above a GL client view), FLTK's event handling feeding the shared message queue, keystrokes
+// and key state, focus, the clock, start-up and process exit.
 #include <X11/XKBlib.h>
-#include <GL/freeglut.h>
+
+#include <FL/Fl_PNG_Image.H>
 
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
+#include <memory>
 
 #include "platform/fltk/FltkBackend.h"
 #include "platform/fltk/FltkClientView.h"
@@ -113,7 +115,7 @@ int DispatchEvent(int event, Fl_Window* fltkWindow)
         // accelerator, and FLTK handles it as it would.
         if (Fl::event_state() & (FL_SHIFT | FL_CTRL | FL_ALT | FL_META))
             break;
-        PostAppMessage(window, kMessageKeyDown, uintptr_t(key), 0);
+        QueueMessage(window, kMessageKeyDown, uintptr_t(key), 0);
         return 1;
     }
     case FL_UNFOCUS:
@@ -132,7 +134,26 @@ void OnFrameCallback(Fl_Widget*, void* data)
 {
     auto* window = static_cast<Window*>(data);
     if (Fl::event() == FL_CLOSE && IsLiveWindow(window))
-        PostAppMessage(window, kMessageClose, 0, 0);
+        QueueMessage(window, kMessageClose, 0, 0);
+}
+
+// The class's icon, at every size the module has, for the window manager to choose from.
+// The pictures are PNG bytes compiled into the program; the window keeps its own copies.
+void SetWindowIcon(Fl_Window* frame, const Module* module, unsigned iconId)
+{
+    const IconResource* icon = FindIcon(module, iconId);
+    if (!icon)
+        return;
+    std::vector<std::unique_ptr<Fl_PNG_Image>> pictures;
+    std::vector<const Fl_RGB_Image*> usable;
+    for (size_t i = 0; i < icon->count; ++i) {
+        pictures.push_back(std::make_unique<Fl_PNG_Image>(
+            nullptr, icon->images[i].png, int(icon->images[i].size)));
+        if (pictures.back()->w() > 0 && pictures.back()->d() >= 3)
+            usable.push_back(pictures.back().get());
+    }
+    if (!usable.empty())
+        frame->icons(usable.data(), int(usable.size()));
 }
 
 intptr_t Send(Window* window, unsigned message, uintptr_t wParam, intptr_t lParam)
@@ -146,12 +167,7 @@ void DestroyAppWindow(Window* window)
         return;
     ParkWindowContext(window);
     window->destroyed = true;
-    Backend& state = State();
-    state.queue.erase(std::remove_if(state.queue.begin(), state.queue.end(),
-                                     [window](const MessageRecord& record) {
-                                         return record.window == window;
-                                     }),
-                      state.queue.end());
+    DropQueuedMessages(window);
     Fl_Window* frame = window->frame;
     window->frame = nullptr;
     window->view = nullptr;
@@ -197,9 +213,11 @@ bool IsLiveWindow(const Window* window)
     return false;
 }
 
-void PostAppMessage(Window* window, unsigned message, uintptr_t wParam, intptr_t lParam)
+bool BackendIsLiveWindow(const Window* window) { return IsLiveWindow(window); }
+
+intptr_t BackendSendMessage(Window* window, unsigned message, uintptr_t wParam, intptr_t lParam)
 {
-    State().queue.push_back({window, message, wParam, lParam});
+    return Send(window, message, wParam, lParam);
 }
 
 void SendPaint(Window* window)
@@ -228,9 +246,6 @@ void SendSize(Window* window)
 const char* BackendErrorText(unsigned code)
 {
     switch (code) {
-    case kErrorInvalidClass: return "The window class has no name or no window procedure.";
-    case kErrorUnknownClass: return "No window class of that name is registered.";
-    case kErrorInvalidWindow: return "The window does not exist or has been destroyed.";
     case kErrorInvalidPixelFormat:
         return "The pixel format index names no format chosen on this display.";
     case kErrorPixelFormatAlreadySet:
@@ -247,45 +262,19 @@ const char* BackendErrorText(unsigned code)
     }
 }
 
-void Startup(int* argc, char** argv)
+void BackendStartup()
 {
-    Backend& state = State();
-    if (state.startedUp)
-        return;
-    // freeglut's solids refuse to draw before glutInit; it opens a display of its own.
-    WaitForXDisplay(40);
-    glutInit(argc, argv);
-    KeepLoadedLibrariesMapped();
+    RequireXDisplay();
     EnsureDisplay();
-    state.startedUp = true;
 }
 
-bool RegisterWindowClass(const WindowClass& windowClass)
-{
-    if (!windowClass.className || !windowClass.windowProc) {
-        RecordLastError(kErrorInvalidClass);
-        return false;
-    }
-    RegisteredClass entry{windowClass.className, windowClass.windowProc, windowClass.instance,
-                          windowClass.menuResource};
-    // Registering a name again replaces the class, as the offscreen backend does.
-    for (RegisteredClass& known : State().classes)
-        if (known.name == entry.name) {
-            known = entry;
-            return true;
-        }
-    State().classes.push_back(entry);
-    return true;
-}
+bool BackendRegisterClass(const RegisteredClass&) { return true; }
 
 Window* CreateAppWindow(const char* className, const char* title, int outerWidth,
                         int outerHeight)
 {
     Backend& state = State();
-    const RegisteredClass* windowClass = nullptr;
-    for (const RegisteredClass& known : state.classes)
-        if (className && known.name == className)
-            windowClass = &known;
+    const RegisteredClass* windowClass = FindWindowClass(className);
     if (!windowClass) {
         RecordLastError(kErrorUnknownClass);
         return nullptr;
@@ -309,6 +298,7 @@ Window* CreateAppWindow(const char* className, const char* title, int outerWidth
     frame->copy_label(window->title.c_str());
     frame->xclass(windowClass->name.c_str());
     frame->callback(OnFrameCallback, window);
+    SetWindowIcon(frame, windowClass->instance, windowClass->iconResource);
     if (menuTemplate)
         BuildMenu(window, menuTemplate, 0, 0, clientWidth, barHeight);
     auto* view = new ClientView(0, barHeight, clientWidth, clientHeight, window);
@@ -354,23 +344,11 @@ const char* GetWindowTitle(Window* window) { return window ? window->title.c_str
 bool PeekAppMessage(MessageRecord* message)
 {
     EnsureDisplay();
-    Backend& state = State();
     // Pending events are handled only when the queue is empty: FLTK's callbacks add to it,
     // and size and paint are sent to the window procedure from inside Fl::check.
-    if (state.queue.empty())
+    if (Shared().queue.empty())
         Fl::check();
-    if (state.queue.empty())
-        return false;
-    *message = state.queue.front();
-    state.queue.pop_front();
-    return true;
-}
-
-intptr_t DispatchAppMessage(const MessageRecord& message)
-{
-    if (!IsLiveWindow(message.window))
-        return 0;
-    return Send(message.window, message.message, message.wParam, message.lParam);
+    return TakeQueuedMessage(message);
 }
 
 intptr_t DefaultWindowProc(Window* window, unsigned message, uintptr_t, intptr_t)
@@ -378,11 +356,6 @@ intptr_t DefaultWindowProc(Window* window, unsigned message, uintptr_t, intptr_t
     if (message == kMessageClose)
         DestroyAppWindow(window);
     return 0;
-}
-
-void PostQuitMessage(int exitCode)
-{
-    PostAppMessage(nullptr, kMessageQuit, uintptr_t(intptr_t(exitCode)), 0);
 }
 
 Window* GetFocusWindow()

@@ -1,17 +1,16 @@
 // The offscreen backend: the platform interface over an EGL pbuffer on Mesa's surfaceless
 // platform, with a scripted clock and key state, recorded message boxes and ExitProcess as
-// an exception. Everything the backend knows lives in one OffscreenState object.
+// an exception. Everything the backend knows lives in one OffscreenState object; the window
+// classes and the message queue are common/'s.
 #include "platform/offscreen/Offscreen.h"
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
-#include <GL/freeglut.h>
 #include <GL/gl.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <deque>
 #include <map>
 #include <memory>
 #include <string>
@@ -63,9 +62,7 @@ struct ScheduledInput {
 
 struct OffscreenState {
     offscreen::Config config;
-    std::vector<WindowClass> classes;
     std::unique_ptr<Window> window;
-    std::deque<MessageRecord> queue;
     bool keys[int(Key::kCount)] = {};
     uint32_t now = 0;
     int idleFramesBegun = 0;
@@ -80,7 +77,6 @@ struct OffscreenState {
     EGLDisplay display = EGL_NO_DISPLAY;
     EGLConfig eglConfig = nullptr;
     std::unique_ptr<GLContext> context;
-    bool glutStarted = false;
 };
 
 OffscreenState& State()
@@ -139,6 +135,11 @@ intptr_t Send(Window* window, unsigned message, uintptr_t wParam, intptr_t lPara
     return window->windowProc(window, message, wParam, lParam);
 }
 
+bool IsLive(const Window* window)
+{
+    return window && window == State().window.get() && !window->destroyed;
+}
+
 // Delivers the scripted input of the idle frame about to begin: key holds, the clock step
 // and queued commands and key presses.
 void ApplyScript(OffscreenState& state)
@@ -174,46 +175,34 @@ const char* BackendErrorText(unsigned code)
     }
 }
 
-void Startup(int* argc, char** argv)
-{
-    OffscreenState& state = State();
-    if (state.glutStarted)
-        return;
-    WaitForXDisplay(40);
-    glutInit(argc, argv);  // the GLUT solids refuse to draw before this
-    KeepLoadedLibrariesMapped();
-    state.glutStarted = true;
-}
+void BackendStartup() { RequireXDisplay(); }
 
-bool RegisterWindowClass(const WindowClass& windowClass)
+bool BackendRegisterClass(const RegisteredClass&)
 {
-    OffscreenState& state = State();
-    if (state.config.failRegisterClass || !windowClass.className || !windowClass.windowProc) {
+    if (State().config.failRegisterClass) {
         RecordLastError(EINVAL);
         return false;
     }
-    for (WindowClass& known : state.classes)
-        if (std::strcmp(known.className, windowClass.className) == 0) {
-            known = windowClass;
-            return true;
-        }
-    state.classes.push_back(windowClass);
     return true;
+}
+
+bool BackendIsLiveWindow(const Window* window) { return IsLive(window); }
+
+intptr_t BackendSendMessage(Window* window, unsigned message, uintptr_t wParam, intptr_t lParam)
+{
+    return Send(window, message, wParam, lParam);
 }
 
 Window* CreateAppWindow(const char* className, const char* title, int, int)
 {
     OffscreenState& state = State();
-    const WindowClass* windowClass = nullptr;
-    for (const WindowClass& known : state.classes)
-        if (className && std::strcmp(known.className, className) == 0)
-            windowClass = &known;
+    const RegisteredClass* windowClass = FindWindowClass(className);
     if (!windowClass) {
-        RecordLastError(ENOENT);
+        RecordLastError(kErrorUnknownClass);
         return nullptr;
     }
     ReleaseContext(state);
-    state.queue.clear();
+    Shared().queue.clear();
     state.window = std::make_unique<Window>();
     Window* window = state.window.get();
     window->windowProc = windowClass->windowProc;
@@ -236,7 +225,7 @@ void ShowAppWindow(Window* window)
     const uintptr_t size = (uintptr_t(config.clientWidth) & 0xFFFF) |
                            ((uintptr_t(config.clientHeight) & 0xFFFF) << 16);
     Send(window, kMessageSize, 0, intptr_t(size));
-    State().queue.push_back({window, kMessagePaint, 0, 0});
+    QueueMessage(window, kMessagePaint, 0, 0);
 }
 
 Menu* GetWindowMenu(Window* window) { return window ? window->menu.get() : nullptr; }
@@ -273,31 +262,21 @@ bool PeekAppMessage(MessageRecord* message)
 {
     OffscreenState& state = State();
     state.inIdleFrame = false;
-    if (state.queue.empty()) {
+    if (Shared().queue.empty()) {
         const int limit = state.config.idleFrameLimit;
         if (!state.quitPosted && limit >= 0 && state.idleFramesBegun >= limit) {
             state.quitPosted = true;
-            state.queue.push_back({nullptr, kMessageQuit, 0, 0});
+            PostQuitMessage(0);
         } else {
             ApplyScript(state);
         }
     }
-    if (state.queue.empty()) {
-        // The caller runs an idle frame now.
-        state.inIdleFrame = true;
-        ++state.idleFramesBegun;
-        return false;
-    }
-    *message = state.queue.front();
-    state.queue.pop_front();
-    return true;
-}
-
-intptr_t DispatchAppMessage(const MessageRecord& message)
-{
-    if (!message.window || message.window->destroyed)
-        return 0;
-    return Send(message.window, message.message, message.wParam, message.lParam);
+    if (TakeQueuedMessage(message))
+        return true;
+    // The caller runs an idle frame now.
+    state.inIdleFrame = true;
+    ++state.idleFramesBegun;
+    return false;
 }
 
 intptr_t DefaultWindowProc(Window* window, unsigned message, uintptr_t, intptr_t)
@@ -307,11 +286,6 @@ intptr_t DefaultWindowProc(Window* window, unsigned message, uintptr_t, intptr_t
         Send(window, kMessageDestroy, 0, 0);
     }
     return 0;
-}
-
-void PostQuitMessage(int exitCode)
-{
-    State().queue.push_back({nullptr, kMessageQuit, uintptr_t(exitCode), 0});
 }
 
 int ChoosePixelFormat(Window*, const PixelFormat&)
@@ -429,9 +403,9 @@ void Configure(const Config& config)
     OffscreenState& state = State();
     ReleaseContext(state);
     state.config = config;
-    state.classes.clear();
+    Shared().classes.clear();
     state.window.reset();
-    state.queue.clear();
+    Shared().queue.clear();
     std::fill(std::begin(state.keys), std::end(state.keys), false);
     state.now = config.startTimeMs;
     state.idleFramesBegun = 0;
@@ -478,21 +452,21 @@ void PostMenuCommand(unsigned id)
     Window* window = state.window.get();
     if (!window || window->destroyed || !IsMenuItemEnabled(window->menu.get(), id))
         return;  // a greyed item cannot be chosen
-    state.queue.push_back({window, kMessageCommand, id, 0});
+    QueueMessage(window, kMessageCommand, id, 0);
 }
 
 void PostKeyPress(Key key)
 {
     OffscreenState& state = State();
     if (state.window && !state.window->destroyed)
-        state.queue.push_back({state.window.get(), kMessageKeyDown, uintptr_t(key), 0});
+        QueueMessage(state.window.get(), kMessageKeyDown, uintptr_t(key), 0);
 }
 
 void PostClose()
 {
     OffscreenState& state = State();
     if (state.window && !state.window->destroyed)
-        state.queue.push_back({state.window.get(), kMessageClose, 0, 0});
+        QueueMessage(state.window.get(), kMessageClose, 0, 0);
 }
 
 int IdleFramesBegun() { return State().idleFramesBegun; }
@@ -528,7 +502,7 @@ void Teardown()
     OffscreenState& state = State();
     ReleaseContext(state);
     state.window.reset();
-    state.queue.clear();
+    Shared().queue.clear();
 }
 
 }  // namespace offscreen

@@ -1,5 +1,5 @@
-// The last recorded failure of a platform call and its text. Codes below 0x10000 are errno
-// values; the backends record their own codes from kPlatformErrorBase up.
+// The last recorded failure of a platform call and its text, for the Linux backends. Codes
+// below kPlatformErrorBase are errno values; from there up they are the platform's own.
 #include <cstdlib>
 #include <cstring>
 
@@ -19,8 +19,8 @@ unsigned LastErrorCode() { return g_lastError; }
 char* SystemErrorText(unsigned code)
 {
     const char* text = "";
-    if (code >= kBackendErrorBase) {
-        if (const char* own = BackendErrorText(code))
+    if (code >= kPlatformErrorBase) {
+        if (const char* own = PlatformErrorText(code))
             text = own;
     } else if (code != 0) {
         // glibc answers "Unknown error N" for codes it has no text for; that is no text.

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Drives the real corvane window on an X display as a user would, with xdotool and
-# ImageMagick: title with the frame rate, the menu bar, every accelerator, a picture that is
-# neither black nor still, Esc and the close box, the aspect after a resize, and the message
-# box for a missing texture. Without a window manager the keyboard follows the pointer, so
-# the pointer is kept in the client area.
+# ImageMagick: title with the frame rate, the icon, the menu bar, every accelerator, a picture
+# that is neither black nor still, Esc and the close box, the aspect after a resize, the
+# message boxes for About and a missing texture, centred over the window, and command-line
+# arguments left alone. Without a window manager the keyboard follows the pointer, so the
+# pointer is kept in the client area.
 # Usage: corvane-window.sh CORVANE FLTK_SMOKE ASSETS_DIR   (needs DISPLAY)
 set -u
 corvane=$1
@@ -19,9 +20,18 @@ pass() { echo "PASS $1"; passed=$((passed + 1)); }
 fail() { echo "FAIL $1"; failed=$((failed + 1)); }
 check() { if eval "$1"; then pass "$2"; else fail "$2"; fi; }
 
-start() {  # start DIR: runs corvane with DIR as its working directory
-    (cd "$1" && exec "$corvane") >"$work/out.log" 2>&1 &
+start() {  # start DIR [ARGUMENT...]: runs corvane with DIR as its working directory
+    local dir=$1
+    shift
+    (cd "$dir" && exec "$corvane" "$@") >"$work/out.log" 2>&1 &
     pid=$!
+}
+centre_of() {  # centre_of WINDOW: "X Y" of its middle on the screen
+    xdotool getwindowgeometry --shell "$1" |
+        awk -F= '/^X=/{x=$2} /^Y=/{y=$2} /^WIDTH=/{w=$2} /^HEIGHT=/{h=$2} END{print x+w/2, y+h/2}'
+}
+near() {  # near "X Y" "X Y": within 3 pixels
+    awk -v a="$1" -v b="$2" 'BEGIN{split(a,p," "); split(b,q," "); exit !((p[1]-q[1])^2 + (p[2]-q[2])^2 <= 9)}'
 }
 find_window() {  # waits for the main window; sets wid and puts the pointer in it
     wid=
@@ -64,10 +74,25 @@ finish() {  # finish NAME: the program ends within 5 s with exit code 0
     pid=
 }
 
-echo "== title, menu bar, accelerators, picture, Esc"
-start "$assets"
+echo "== arguments, title, icon, menu bar, About, accelerators, picture, Esc"
+# The program has no options: GLUT would act on -display and fail on a display that is not there.
+start "$assets" -display :1999 -iconic
 find_window || { fail "the window opens"; exit 1; }
 check 'title_has_rate 3' "the title shows the frame rate within 3 s"
+check '! grep -q ":1999" "$work/out.log"' "command-line arguments are left alone"
+icons=$(xprop -id "$wid" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | tr '\n' ' ')
+check '[ "$icons" = "Icon (48 x 48) Icon (128 x 128) " ]' "the window carries the icon: $icons"
+xdotool mousemove --window "$wid" 22 12 click 1
+sleep 0.5
+xdotool mousemove --window "$wid" 40 35 click 1
+about=$(xdotool search --sync --onlyvisible --name '^About This Demo$' | head -n 1)
+check 'near "$(centre_of "$about")" "$(centre_of "$wid")"' "About opens centred over the window"
+xdotool mousemove --window "$about" 20 20
+sleep 0.3
+xdotool key Return
+sleep 0.3
+xdotool mousemove --window "$wid" 320 300
+sleep 0.2
 client_shot "$work/before-menu.png"
 for menu in "File 22" "Options 75"; do
     set -- $menu
@@ -133,6 +158,9 @@ for _ in $(seq 50); do
     sleep 0.1
 done
 check '[ -n "$box" ]' "a dialog captioned Error tells of the missing file"
+main=$(xdotool search --name '^Corvane' 2>/dev/null | head -n 1)
+check '[ -n "$main" ] && near "$(centre_of "$box")" "$(centre_of "$main")"' \
+    "it opens centred over the window"
 if [ -n "$box" ]; then
     xdotool mousemove --window "$box" 20 20
     sleep 0.3

@@ -1,11 +1,11 @@
-// A current GL context for tests that exercise GL code without the Application: an
-// offscreen window of the given client size with 8 stencil bits, made current.
+// A current GL context for tests that exercise GL code without the Application: a window of
+// the given client size with 8 stencil bits, made current, on the backend the suite runs on
+// (offscreen on Linux, win32 under Wine). And the key state the camera reads, set by the test.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include "platform/Platform.h"
-#include "platform/offscreen/Offscreen.h"
 
 namespace corvane::test {
 
@@ -15,19 +15,17 @@ inline intptr_t PassThroughWindowProc(platform::Window* window, unsigned message
     return platform::DefaultWindowProc(window, message, wParam, lParam);
 }
 
-// Creates the window and context; fails the calling test (fatally) when that is not possible.
-inline platform::Window* MakeGLTestContext(int width = 256, int height = 256)
+// Creates the window and context (TestPlatform*.cpp); null when that is not possible.
+platform::Window* MakeGLTestContext(int width = 256, int height = 256);
+// Releases what MakeGLTestContext made.
+void ReleaseGLTestContext();
+// Whether IsKeyDown reads the key as held.
+void SetKeyDown(platform::Key key, bool down);
+
+// Asks for the window's pixel format (32 colour, 32 depth, 8 stencil bits) and makes a context
+// for it current; false on failure.
+inline bool MakeWindowCurrent(platform::Window* window)
 {
-    platform::offscreen::Config config;
-    config.clientWidth = width;
-    config.clientHeight = height;
-    platform::offscreen::Configure(config);
-    static const platform::WindowClass windowClass{"CorvaneTest", PassThroughWindowProc,
-                                                   nullptr, 0};
-    platform::RegisterWindowClass(windowClass);
-    platform::Window* window = platform::CreateAppWindow("CorvaneTest", "test", width, height);
-    if (!window)
-        return nullptr;
     const platform::PixelFormat request{platform::kDrawToWindow | platform::kSupportOpenGL |
                                             platform::kDoubleBuffer,
                                         32, 32, 8};
@@ -35,19 +33,16 @@ inline platform::Window* MakeGLTestContext(int width = 256, int height = 256)
     platform::PixelFormat granted{};
     platform::DescribePixelFormat(window, index, &granted);
     if (!platform::SetPixelFormat(window, index, granted))
-        return nullptr;
+        return false;
     platform::GLContext* context = platform::CreateGLContext(window);
-    if (!context || !platform::MakeCurrent(window, context))
-        return nullptr;
-    platform::ShowAppWindow(window);
-    return window;
+    return context && platform::MakeCurrent(window, context);
 }
 
 // Fixture: each test gets a fresh current context, released afterwards.
 class GLTest : public testing::Test {
 protected:
     void SetUp() override { ASSERT_NE(MakeGLTestContext(), nullptr) << "no GL context"; }
-    void TearDown() override { platform::offscreen::Teardown(); }
+    void TearDown() override { ReleaseGLTestContext(); }
 };
 
 }  // namespace corvane::test

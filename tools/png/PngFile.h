@@ -1,5 +1,5 @@
 // PNG files of tightly packed 8-bit RGB rows, top row first: written by corvane-snapshot,
-// read and written by the picture tests' golden images.
+// read and written by the picture tests' golden images. RGBA (straight alpha) for the icons.
 #pragma once
 
 #include <cstdint>
@@ -13,3 +13,9 @@ bool WritePng(const std::string& path, int width, int height, const std::vector<
               std::string* error = nullptr);
 // False when the file is missing or not a PNG; any PNG is converted to 8-bit RGB.
 bool ReadPng(const std::string& path, int* width, int* height, std::vector<uint8_t>* rgb);
+
+// Straight (not premultiplied) alpha, tightly packed rows, top row first.
+bool WritePngRgba(const std::string& path, int width, int height,
+                  const std::vector<uint8_t>& rgba);
+// The same as PNG bytes in memory; empty on failure.
+std::vector<uint8_t> EncodePngRgba(int width, int height, const std::vector<uint8_t>& rgba);

@@ -1,13 +1,46 @@
 // corvane-texgen: writes the program's three pictures, wood.bmp, floor.bmp and stained.bmp,
-// as 256 x 256 24-bit BMP files into the directory given (default: the current one).
+// as 256 x 256 24-bit BMP files into the directory given (default: the current one), and its
+// icon into icons/ below it: corvane-48.png, corvane-128.png, corvane-256.png for the desktop
+// and corvane.ico (16, 32, 48 and 256 pixels) for the Windows build.
 // Everything is computed from fixed seeds, so every run writes the same bytes.
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "Canvas.h"
+#include "IcoFile.h"
+#include "Icon.h"
 #include "Parquet.h"
 #include "StainedGlass.h"
 #include "Wood.h"
+#include "tools/png/PngFile.h"
+
+namespace {
+
+bool WriteIcons(const std::string& directory)
+{
+    std::error_code error;
+    std::filesystem::create_directories(directory, error);
+    for (int size : {48, 128, 256}) {
+        const std::string path = directory + "/corvane-" + std::to_string(size) + ".png";
+        if (!WritePngRgba(path, size, size, PaintIcon(size))) {
+            std::fprintf(stderr, "corvane-texgen: cannot write %s\n", path.c_str());
+            return false;
+        }
+    }
+    std::vector<IcoImage> images;
+    for (int size : {16, 32, 48, 256})
+        images.push_back({size, PaintIcon(size)});
+    const std::string ico = directory + "/corvane.ico";
+    if (!WriteIco(ico, images)) {
+        std::fprintf(stderr, "corvane-texgen: cannot write %s\n", ico.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -31,5 +64,5 @@ int main(int argc, char** argv)
             return 1;
         }
     }
-    return 0;
+    return WriteIcons(directory + "/icons") ? 0 : 1;
 }

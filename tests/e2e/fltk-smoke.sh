@@ -1,8 +1,9 @@
 #!/bin/sh
 # Drives fltk_smoke on an X display with xdotool and checks what it prints: pixel format
 # and first size, accelerators, a greyed item's key, menu choice, Escape, a held key through
-# auto-repeat, resizing, the close box and message box answers.
-# Usage: check_fltk_smoke.sh path/to/fltk_smoke [screenshot-dir]   (DISPLAY defaults to :99)
+# auto-repeat, resizing, the close box, and message boxes: their answers, and where they open
+# (centred over the window, or over the screen before there is one).
+# Usage: fltk-smoke.sh path/to/fltk_smoke [screenshot-dir]   (DISPLAY defaults to :99)
 # Needs xdotool, and ImageMagick's import when screenshots are asked for.
 set -u
 smoke=$1
@@ -43,6 +44,22 @@ find_window() {
     xdotool mousemove --window "$wid" 320 300
     sleep 0.3
 }
+# find_box NAME: waits for the dialog captioned NAME and puts the pointer in it (without a
+# window manager the keyboard follows the pointer); sets box.
+find_box() {
+    box=$(xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1)
+    sleep 0.3
+    xdotool mousemove --window "$box" 20 20
+    sleep 0.2
+}
+centre_of() {  # centre_of WINDOW: "X Y" of its middle on the screen
+    xdotool getwindowgeometry --shell "$1" |
+        awk -F= '/^X=/{x=$2} /^Y=/{y=$2} /^WIDTH=/{w=$2} /^HEIGHT=/{h=$2} END{print x+w/2, y+h/2}'
+}
+near() {  # near "X Y" "X Y": within 3 pixels
+    awk -v a="$1" -v b="$2" 'BEGIN{split(a,p," "); split(b,q," "); exit !((p[1]-q[1])^2 + (p[2]-q[2])^2 <= 9)}'
+}
+screen_centre() { xdotool getdisplaygeometry | awk '{print $1/2, $2/2}'; }
 finish() {  # finish EXPECTED-EXIT-CODE NAME
     tries=50
     while kill -0 "$pid" 2>/dev/null && [ "$tries" -gt 0 ]; do sleep 0.1; tries=$((tries - 1)); done
@@ -61,16 +78,26 @@ expect '^focus in' "the window under the pointer has the keyboard focus"
 expect '^format index=[1-9]' "a pixel format is chosen"
 expect '^size 640x480 viewport=640x480' "first size is the 640x480 client, context current"
 xdotool key F1
-expect '^command 104' "F1 sends Change Shape"
+expect '^command 40005' "F1 sends Change Shape"
 xdotool key F3
 expect '^keydown F3' "F3 reaches the queue"
 sleep 0.3
-expect_none '^command 106' "greyed Shadow's F3 sends nothing"
+expect_none '^command 40013' "greyed Shadow's F3 sends nothing"
 xdotool mousemove --window "$wid" 22 12 click 1
 sleep 0.5
 shot menu-file
 xdotool mousemove --window "$wid" 40 57 click 1
-expect '^command 101' "choosing Pause in the menu sends its command"
+expect '^command 40002' "choosing Pause in the menu sends its command"
+xdotool mousemove --window "$wid" 22 12 click 1
+sleep 0.3
+xdotool mousemove --window "$wid" 40 35 click 1
+expect '^command 40001' "choosing About sends its command"
+find_box About
+if near "$(centre_of "$box")" "$(centre_of "$wid")"; then pass "the About box opens centred over the window"
+else fail "the About box opens centred over the window ($(centre_of "$box") vs $(centre_of "$wid"))"; fi
+xdotool key Return
+xdotool mousemove --window "$wid" 320 300
+sleep 0.3
 xdotool mousemove --window "$wid" 75 12 click 1
 sleep 0.3
 xdotool mousemove --window "$wid" 75 35
@@ -115,7 +142,7 @@ sleep 0.5
 shot resized
 xdotool key Escape
 expect '^keydown Escape' "Escape reaches the queue"
-expect '^command 103' "Escape's accelerator sends Exit"
+expect '^command 40004' "Escape's accelerator sends Exit"
 finish 0 "Exit ends the loop with code 0"
 
 echo "== close box"
@@ -130,13 +157,13 @@ finish 3 "the loop ends with the code posted on Close"
 echo "== message boxes"
 start --boxes
 wait_for '' 1
-xdotool search --sync --name '^Warning$' >/dev/null
-sleep 0.5
+find_box Warning
+if near "$(centre_of "$box")" "$(screen_centre)"; then pass "a box before any window opens centred on the screen"
+else fail "a box before any window opens centred on the screen ($(centre_of "$box"))"; fi
 shot box-warning
 xdotool key Return
 expect '^box answer yes' "Enter answers Yes"
-xdotool search --sync --name '^Error$' >/dev/null
-sleep 0.5
+find_box Error
 shot box-error
 xdotool key Escape
 expect '^box answer ok' "Escape dismisses an OK box with OK"
@@ -145,12 +172,10 @@ find_window || exit 1
 finish 3 "the window opens after the boxes"
 
 start --boxes
-xdotool search --sync --name '^Warning$' >/dev/null
-sleep 0.5
+find_box Warning
 xdotool key Escape
 expect '^box answer no' "Escape answers No"
-xdotool search --sync --name '^Error$' >/dev/null
-sleep 0.3
+find_box Error
 xdotool key Return
 find_window || exit 1
 "$smoke" --send-close "$wid"

@@ -1,6 +1,6 @@
-// fltk_smoke: a window on the FLTK backend with a two-popup menu and an accelerator table,
+// fltk_smoke: a window on the FLTK backend with the program's menu bar and accelerator table,
 // cleared to a changing colour every idle pass, printing each message it receives and each
-// change of key state and focus, one line each; check_fltk_smoke.sh drives it with xdotool.
+// change of key state and focus, one line each; fltk-smoke.sh drives it with xdotool.
 // Options: --boxes shows a Yes/No box and an OK box first; --send-close ID asks window ID
 // to close, as a window manager's close box does.
 #include <X11/Xlib.h>
@@ -11,55 +11,12 @@
 #include <cstring>
 #include <iterator>
 
+#include "app/Resources.h"
 #include "platform/Platform.h"
 
 namespace {
 
 using platform::Key;
-using platform::MenuEntry;
-
-enum Command : unsigned {
-    kAbout = 100,
-    kPause,
-    kSingleStep,
-    kExit,
-    kChangeShape,
-    kRotate,
-    kShadow,
-};
-
-constexpr unsigned kMenuId = 1;
-constexpr unsigned kAcceleratorsId = 2;
-
-const MenuEntry kMenu[] = {
-    {MenuEntry::kPopup, "File", 0},
-    {MenuEntry::kItem, "About...", kAbout},
-    {MenuEntry::kSeparator, nullptr, 0},
-    {MenuEntry::kItem, "&Pause \tPause", kPause},
-    {MenuEntry::kItem, "&Single Step \tSpace", kSingleStep},
-    {MenuEntry::kSeparator, nullptr, 0},
-    {MenuEntry::kItem, "&Exit \tEsc", kExit},
-    {MenuEntry::kEndPopup, nullptr, 0},
-    {MenuEntry::kPopup, "Options", 0},
-    {MenuEntry::kPopup, "Object", 0},
-    {MenuEntry::kItem, "Change Shape \tF1", kChangeShape},
-    {MenuEntry::kItem, "Rotate \tF2", kRotate},
-    {MenuEntry::kEndPopup, nullptr, 0},
-    {MenuEntry::kSeparator, nullptr, 0},
-    {MenuEntry::kItem, "Shadow \tF3", kShadow},
-    {MenuEntry::kEndPopup, nullptr, 0},
-};
-const platform::MenuTemplate kMenus[] = {{kMenuId, kMenu, std::size(kMenu)}};
-
-const platform::Accelerator kAccelerators[] = {
-    {Key::kEscape, kExit}, {Key::kF1, kChangeShape}, {Key::kF2, kRotate},
-    {Key::kF3, kShadow},   {Key::kPause, kPause},    {Key::kSpace, kSingleStep},
-};
-const platform::AcceleratorTable kAcceleratorTables[] = {
-    {kAcceleratorsId, kAccelerators, std::size(kAccelerators)}};
-
-const platform::Module kModule = {nullptr, 0, kMenus, std::size(kMenus),
-                                  kAcceleratorTables, std::size(kAcceleratorTables)};
 
 const char* const kKeyNames[] = {"None", "Escape", "Space", "Pause", "F1",   "F2",
                                  "F3",   "F4",     "F5",    "F6",    "F7",   "F8",
@@ -81,9 +38,9 @@ struct Smoke {
 void UpdateMenu()
 {
     platform::Menu* menu = platform::GetWindowMenu(g_smoke.window);
-    platform::CheckMenuItem(menu, kPause, g_smoke.paused);
-    platform::EnableMenuItem(menu, kSingleStep, g_smoke.paused);
-    platform::EnableMenuItem(menu, kShadow, false);  // greyed: F3 must send nothing
+    platform::CheckMenuItem(menu, kCommandPause, g_smoke.paused);
+    platform::EnableMenuItem(menu, kCommandSingleStep, g_smoke.paused);
+    platform::EnableMenuItem(menu, kCommandShadow, false);  // greyed: F3 must send nothing
 }
 
 void SetUpPixelFormat(platform::Window* window)
@@ -156,12 +113,12 @@ intptr_t WindowProc(platform::Window* window, unsigned message, uintptr_t wParam
     case platform::kMessageCommand:
         std::printf("command %u\n", unsigned(wParam & 0xFFFF));
         switch (wParam & 0xFFFF) {
-        case kAbout:
+        case kCommandAbout:
             platform::ShowMessageBox(window, "fltk smoke\n\nmail@example.org & friends",
                                      "About", platform::kIconInformation);
             break;
-        case kPause: g_smoke.paused = !g_smoke.paused; break;
-        case kExit: platform::PostQuitMessage(0); break;
+        case kCommandPause: g_smoke.paused = !g_smoke.paused; break;
+        case kCommandExit: platform::PostQuitMessage(0); break;
         default: break;
         }
         UpdateMenu();
@@ -243,18 +200,19 @@ int main(int argc, char** argv)
     if (argc == 2 && std::strcmp(argv[1], "--boxes") == 0)
         ShowBoxes();
 
-    const platform::WindowClass windowClass{"fltk smoke", WindowProc, &kModule, kMenuId};
+    const platform::WindowClass windowClass{"fltk smoke", WindowProc, &kCorvaneModule,
+                                            kMenuResource, kIconResource};
     if (!platform::RegisterWindowClass(windowClass))
         return 1;
     g_smoke.window = platform::CreateAppWindow("fltk smoke", "fltk smoke", 640 + 8, 480 + 46);
     if (!g_smoke.window)
         return 1;
     const platform::AcceleratorTable* accelerators =
-        platform::LoadAcceleratorTable(&kModule, kAcceleratorsId);
+        platform::LoadAcceleratorTable(&kCorvaneModule, kAcceleratorResource);
     platform::ShowAppWindow(g_smoke.window);
     std::printf("shown gl=%s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
     UpdateMenu();
-    platform::CheckMenuItem(platform::GetWindowMenu(g_smoke.window), kRotate, true);
+    platform::CheckMenuItem(platform::GetWindowMenu(g_smoke.window), kCommandRotate, true);
 
     g_smoke.rateStart = platform::TimeMs();
     for (;;) {
@@ -270,7 +228,7 @@ int main(int argc, char** argv)
         if (message.message == platform::kMessageKeyDown)
             std::printf("keydown %s\n",
                         kKeyNames[message.wParam < std::size(kKeyNames) ? message.wParam : 0]);
-        if (platform::TranslateAccelerator(message.window, accelerators, message))
+        if (platform::TranslateAppAccelerator(message.window, accelerators, message))
             continue;
         platform::DispatchAppMessage(message);
     }

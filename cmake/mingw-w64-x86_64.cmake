@@ -1,0 +1,21 @@
+# Cross-compiling for 64-bit Windows with Debian's MinGW-w64 (the POSIX-threads variant of
+# g++-mingw-w64-x86-64). Libraries and headers are looked up in the MinGW root only, and in
+# any folder given as CMAKE_FIND_ROOT_PATH (the freeglut and GoogleTest built for Windows by
+# scripts/build-windows.sh). Test programs run under Wine.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
+
+list(APPEND CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+find_program(CORVANE_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
+if(CORVANE_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CORVANE_WINE})
+endif()

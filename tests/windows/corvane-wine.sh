@@ -1,0 +1,169 @@
+#!/usr/bin/env bash
+# corvane.exe under Wine on an X display, as a Windows user meets it, with xdotool, ImageMagick
+# and window_probe (which asks the Win32 side what is shown): it imports only the system's
+# DLLs and carries its version record; started in assets/, its title shows the frame rate
+# within 30 s (Wine's first start is slow); the menu bar has File and Options and they open;
+# Pause, Space, F1, F6, F3 and F5 are taken (each changes the paused picture); the client
+# area shows the textured scene; Esc and the close box end it with exit code 0; with stained.bmp
+# missing an "Error" box tells the texture's message and the demo runs on once it is answered.
+# Uses the caller's Wine prefix and server (tests/windows/run-wine-tests.sh).
+# Usage: corvane-wine.sh CORVANE_EXE WINDOW_PROBE_EXE ASSETS_DIR VERSION   (needs DISPLAY)
+set -u
+exe=$1
+probe=$2
+assets=$3
+version=$4
+wine=$(command -v /usr/lib/wine/wine64 wine64 wine | head -n 1)
+work=$(mktemp -d)
+passed=0
+failed=0
+pid=
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+
+pass() { echo "PASS $1"; passed=$((passed + 1)); }
+fail() { echo "FAIL $1"; failed=$((failed + 1)); }
+check() { if eval "$1"; then pass "$2"; else fail "$2"; fi; }
+ask() { "$wine" "$probe" "$@" 2>/dev/null | tr -d '\r'; }  # window_probe QUESTION ARGUMENT
+
+start() {  # start DIR [WINEDEBUG]: runs corvane.exe with DIR as its working directory
+    (cd "$1" && WINEDEBUG=${2:-$WINEDEBUG} exec "$wine" "$exe") >"$work/out.log" 2>&1 &
+    pid=$!
+}
+find_window() {  # find_window SECONDS: waits for the main window; sets wid, pointer in it
+    wid=
+    for _ in $(seq $(( $1 * 10 ))); do
+        wid=$(xdotool search --onlyvisible --name '^Corvane' 2>/dev/null | head -n 1)
+        [ -n "$wid" ] && break
+        sleep 0.1
+    done
+    [ -n "$wid" ] || return 1
+    xdotool mousemove --window "$wid" 320 300
+    sleep 0.3
+}
+title_has_rate() {  # within $1 seconds, the title reads "Corvane (N.N fps)   "
+    for _ in $(seq $(( $1 * 10 ))); do
+        xdotool getwindowname "$wid" 2>/dev/null | grep -Eq '^Corvane \([0-9]+\.[0-9] fps\)   $' &&
+            return 0
+        sleep 0.1
+    done
+    return 1
+}
+client_shot() {  # client_shot FILE: the window below its menu bar
+    import -window "$wid" "$work/whole.png" 2>/dev/null &&
+        convert "$work/whole.png" -crop +0+24 +repage "$1"
+}
+stddev() { convert "$1" -colorspace Gray -format '%[fx:standard_deviation]' info:; }
+mean() { convert "$1" -colorspace Gray -format '%[fx:mean]' info:; }
+differ() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" != 0 ]; }
+finish() {  # finish NAME: the program ends within 10 s with exit code 0
+    local code=
+    for _ in $(seq 100); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$pid" 2>/dev/null; then
+        kill "$pid"; fail "$1 (still running)"
+    else
+        wait "$pid"; code=$?
+        if [ "$code" -eq 0 ]; then pass "$1"; else fail "$1 (exit code $code)"; fi
+    fi
+    pid=
+}
+
+echo "== the program file"
+dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' |
+       tr 'A-Z' 'a-z' | sort | tr '\n' ' ')
+# advapi32: freeglut reads joystick names from the registry.
+others=$(echo "$dlls" | tr ' ' '\n' |
+         grep -Evx 'opengl32\.dll|glu32\.dll|gdi32\.dll|user32\.dll|kernel32\.dll|winmm\.dll|msvcrt\.dll|advapi32\.dll|' || true)
+check '[ -z "$others" ]' "it imports only the system's DLLs: $dlls"
+check '[ "$(ask version "Z:$exe")" = "$version.0 Corvane" ]' "its version record is $version.0, Corvane"
+
+echo "== title, menu bar, accelerators, picture, Esc"
+start "$assets" +accel  # Wine's trace of accelerator translation
+find_window 30 || { fail "the window opens within 30 s"; exit 1; }
+check 'title_has_rate 30' "the title shows the frame rate within 30 s"
+# While running, Single Step is greyed: Windows sends no command for its accelerator (Space).
+# 19c43: the accelerator's mark (1) and the command 40003.
+xdotool key space
+sleep 0.3
+check 'grep -q "won.t send WM_{SYS}COMMAND" "$work/out.log" && ! grep -q "wparam=19c43" "$work/out.log"' \
+    "Space sends no command while Single Step is greyed"
+# The menu bar: File and Options each open a popup below them.
+for menu in "File 15" "Options 55"; do
+    set -- $menu
+    import -window root -crop 400x300+0+0 "$work/closed.png"
+    xdotool mousemove --window "$wid" "$2" 10 click 1
+    sleep 0.7
+    import -window root -crop 400x300+0+0 "$work/open.png"
+    xdotool key Escape
+    sleep 0.3
+    xdotool key Escape  # the first one closes the popup, the second leaves the menu bar
+    sleep 0.3
+    xdotool mousemove --window "$wid" 320 300
+    sleep 0.3
+    check "differ '$work/open.png' '$work/closed.png'" "the $1 menu opens from the menu bar"
+done
+check 'kill -0 $pid' "Escape in an open menu only closes the menu"
+# Paused, the picture stands still; each command then changes it: Space one step, F1 the
+# shape, F6 light 1's glass, F3 the shadows, F5 light 1.
+xdotool key Pause
+sleep 0.5
+client_shot "$work/paused.png"
+sleep 0.5
+client_shot "$work/still.png"
+check "! differ '$work/paused.png' '$work/still.png'" "Pause stands the picture still"
+previous="$work/still.png"
+for key in space F1 F6 F3 F5; do
+    xdotool key "$key"
+    sleep 0.5
+    client_shot "$work/after-$key.png"
+    check "differ '$previous' '$work/after-$key.png'" "$key is taken and changes the picture"
+    previous="$work/after-$key.png"
+done
+check 'kill -0 $pid' "the demo keeps running"
+xdotool key Pause F5 F6  # running again, light 1 on
+sleep 0.5
+client_shot "$work/a.png"
+sleep 0.7
+client_shot "$work/b.png"
+[ -n "${CORVANE_E2E_SHOTS:-}" ] && cp "$work/whole.png" "$CORVANE_E2E_SHOTS/wine-window.png"
+check "awk 'BEGIN{exit !($(mean "$work/a.png") > 0.02)}'" "the picture is not black"
+check "awk 'BEGIN{exit !($(stddev "$work/a.png") > 0.02)}'" "the picture is not uniform"
+check "differ '$work/a.png' '$work/b.png'" "the picture changes over time"
+check 'title_has_rate 3' "the title still shows the frame rate"
+xdotool key Escape
+finish "Esc ends the demo with exit code 0"
+
+echo "== close box"
+start "$assets"
+find_window 30 || { fail "the window opens"; exit 1; }
+ask close Corvane >/dev/null
+finish "the close box ends the demo with exit code 0"
+
+echo "== missing stained.bmp"
+mkdir -p "$work/assets"
+cp "$assets/wood.bmp" "$assets/floor.bmp" "$work/assets/"
+start "$work/assets"
+box=
+for _ in $(seq 300); do
+    box=$(xdotool search --onlyvisible --name '^Error$' 2>/dev/null | head -n 1)
+    [ -n "$box" ] && break
+    sleep 0.1
+done
+check '[ -n "$box" ]' "a box captioned Error appears"
+check '[ "$(ask text Error)" = "$(printf "stained.bmp\n\nCould not open file.")" ]' \
+    "it tells the texture's message"
+if [ -n "$box" ]; then
+    xdotool mousemove --window "$box" 20 20
+    sleep 0.3
+    [ -n "${CORVANE_E2E_SHOTS:-}" ] && import -window "$box" "$CORVANE_E2E_SHOTS/wine-error-box.png"
+    xdotool key Return
+fi
+find_window 10 || fail "the window is there once the box is answered"
+check 'title_has_rate 10' "once answered, the demo runs on"
+xdotool key Escape
+finish "and ends with exit code 0"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

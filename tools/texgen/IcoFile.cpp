@@ -1,0 +1,92 @@
+// The icon file: a 6-byte header, one 16-byte directory entry per picture, then the pictures.
+// A bitmap picture is a 40-byte information header whose height counts the colour rows and the
+// mask rows, the colour rows bottom-up in blue, green, red, alpha order, and a 1-bit mask
+// (all zero: the alpha channel decides) with rows padded to 32 bits.
+#include "IcoFile.h"
+
+#include <cstdio>
+
+#include "tools/png/PngFile.h"
+
+namespace {
+
+void Put16(std::vector<uint8_t>& out, uint32_t value)
+{
+    out.push_back(uint8_t(value));
+    out.push_back(uint8_t(value >> 8));
+}
+
+void Put32(std::vector<uint8_t>& out, uint32_t value)
+{
+    Put16(out, value & 0xFFFF);
+    Put16(out, value >> 16);
+}
+
+std::vector<uint8_t> BitmapPicture(const IcoImage& image)
+{
+    const uint32_t size = uint32_t(image.size);
+    const uint32_t maskRow = ((size + 31) / 32) * 4;
+    std::vector<uint8_t> out;
+    Put32(out, 40);
+    Put32(out, size);
+    Put32(out, size * 2);  // colour rows and mask rows
+    Put16(out, 1);         // planes
+    Put16(out, 32);        // bits per pixel
+    Put32(out, 0);         // uncompressed
+    Put32(out, size * size * 4 + maskRow * size);
+    for (int i = 0; i < 4; ++i)
+        Put32(out, 0);     // resolutions and palette counts
+    for (uint32_t row = 0; row < size; ++row) {
+        const uint8_t* pixel = &image.rgba[size_t(size - 1 - row) * size * 4];
+        for (uint32_t x = 0; x < size; ++x, pixel += 4) {
+            out.push_back(pixel[2]);
+            out.push_back(pixel[1]);
+            out.push_back(pixel[0]);
+            out.push_back(pixel[3]);
+        }
+    }
+    out.insert(out.end(), size_t(maskRow) * size, 0);
+    return out;
+}
+
+}  // namespace
+
+bool WriteIco(const std::string& path, const std::vector<IcoImage>& images)
+{
+    std::vector<std::vector<uint8_t>> pictures;
+    for (const IcoImage& image : images) {
+        if (image.size < 1 || image.size > 256 ||
+            image.rgba.size() != size_t(image.size) * image.size * 4)
+            return false;
+        pictures.push_back(image.size == 256
+                               ? EncodePngRgba(image.size, image.size, image.rgba)
+                               : BitmapPicture(image));
+        if (pictures.back().empty())
+            return false;
+    }
+    std::vector<uint8_t> out;
+    Put16(out, 0);  // reserved
+    Put16(out, 1);  // an icon, not a cursor
+    Put16(out, uint32_t(images.size()));
+    uint32_t offset = uint32_t(6 + 16 * images.size());
+    for (size_t i = 0; i < images.size(); ++i) {
+        const uint8_t side = uint8_t(images[i].size == 256 ? 0 : images[i].size);  // 0 means 256
+        out.push_back(side);
+        out.push_back(side);
+        out.push_back(0);  // no palette
+        out.push_back(0);
+        Put16(out, 1);     // planes
+        Put16(out, 32);    // bits per pixel
+        Put32(out, uint32_t(pictures[i].size()));
+        Put32(out, offset);
+        offset += uint32_t(pictures[i].size());
+    }
+    for (const std::vector<uint8_t>& picture : pictures)
+        out.insert(out.end(), picture.begin(), picture.end());
+
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    const bool written = std::fwrite(out.data(), 1, out.size(), file) == out.size();
+    return std::fclose(file) == 0 && written;
+}
