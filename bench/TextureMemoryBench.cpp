@@ -59,7 +59,7 @@ intptr_t PassThrough(platform::Window* window, unsigned message, uintptr_t wPara
 bool MakeContext()
 {
     platform::offscreen::Configure(platform::offscreen::Config{});
-    static const platform::WindowClass windowClass{"CorvaneBench", PassThrough, nullptr, 0};
+    static const platform::WindowClass windowClass{"CorvaneBench", PassThrough, nullptr, 0, 0};
     platform::RegisterWindowClass(windowClass);
     platform::Window* window = platform::CreateAppWindow("CorvaneBench", "bench", 64, 64);
     if (!window)
