@@ -52,7 +52,8 @@ const Config& CurrentConfig();
 // Scripted input. Commands are delivered as the menu delivers them: a greyed item's command
 // is dropped. Key presses go through the accelerator table as keystrokes.
 void ScheduleCommand(int idleFrame, unsigned id);
-void ScheduleKeyHeld(Key key, int fromIdleFrame, int toIdleFrame);  // held in [from, to)
+// Held in [from, to); a key given several ranges is held in each of them.
+void ScheduleKeyHeld(Key key, int fromIdleFrame, int toIdleFrame);
 void ScheduleKeyPress(int idleFrame, Key key);
 // Immediate control, for tests that call the application directly.
 void SetKeyDown(Key key, bool down);

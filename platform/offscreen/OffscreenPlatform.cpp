@@ -150,8 +150,12 @@ void ApplyScript(OffscreenState& state)
     state.scriptAppliedFor = frame;
     if (frame > 0)
         state.now += state.config.stepMs;
+    // A key with ranges is held when any of its ranges holds the frame.
     for (const HeldRange& range : state.heldRanges)
-        state.keys[int(range.key)] = frame >= range.from && frame < range.to;
+        state.keys[int(range.key)] = false;
+    for (const HeldRange& range : state.heldRanges)
+        if (frame >= range.from && frame < range.to)
+            state.keys[int(range.key)] = true;
     for (const ScheduledInput& input : state.inputs) {
         if (input.frame != frame)
             continue;

@@ -5,7 +5,6 @@
 // well but the run did not: it ended before its last frame, or the PNG could not be written.
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -67,16 +66,8 @@ int main(int argc, char** argv)
     offscreen::Configure(config);
     for (const SnapshotCommand& command : options.commands)
         offscreen::ScheduleCommand(command.frame, command.id);
-    // The key state is set here, frame by frame, so that every range given for a key acts.
-    std::vector<platform::Key> heldKeys;
     for (const SnapshotKeyHold& hold : options.keys)
-        if (std::find(heldKeys.begin(), heldKeys.end(), hold.key) == heldKeys.end())
-            heldKeys.push_back(hold.key);
-    const auto setKeysFor = [&](int frame) {
-        for (platform::Key key : heldKeys)
-            offscreen::SetKeyDown(key, IsKeyHeld(options.keys, key, frame));
-    };
-    setKeysFor(0);
+        offscreen::ScheduleKeyHeld(hold.key, hold.from, hold.to);
 
     const int lastFrame = options.frames - 1;
     std::vector<uint8_t> picture;
@@ -92,7 +83,6 @@ int main(int argc, char** argv)
             firstFrameEnd = lastFrameEnd;
         if (frame == lastFrame && !options.out.empty())
             picture = offscreen::ReadBackBufferRgb(&pictureWidth, &pictureHeight);
-        setKeysFor(frame + 1);  // the next idle frame reads the keys first
     });
 
     int exitCode = 0;

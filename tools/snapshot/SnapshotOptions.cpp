@@ -97,14 +97,6 @@ bool ParseCommandId(const std::string& name, unsigned* id)
 
 }  // namespace
 
-bool IsKeyHeld(const std::vector<SnapshotKeyHold>& holds, platform::Key key, int frame)
-{
-    for (const SnapshotKeyHold& hold : holds)
-        if (hold.key == key && frame >= hold.from && frame < hold.to)
-            return true;
-    return false;
-}
-
 bool ParseSnapshotOptions(int argc, char** argv, SnapshotOptions* options, std::string* error)
 {
     constexpr long kMaxFrames = 100000000;

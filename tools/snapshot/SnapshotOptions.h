@@ -37,7 +37,4 @@ struct SnapshotOptions {
 // command scheduled after the last frame. Stops at --help.
 bool ParseSnapshotOptions(int argc, char** argv, SnapshotOptions* options, std::string* error);
 
-// Whether any of the key's ranges holds it in the idle frame.
-bool IsKeyHeld(const std::vector<SnapshotKeyHold>& holds, platform::Key key, int frame);
-
 extern const char kSnapshotUsage[];
