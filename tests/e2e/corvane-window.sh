@@ -10,15 +10,7 @@ set -u
 corvane=$1
 smoke=$2      # sends the close box's message to a window: --send-close WINDOW
 assets=$3
-work=$(mktemp -d)
-passed=0
-failed=0
-pid=
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
-
-pass() { echo "PASS $1"; passed=$((passed + 1)); }
-fail() { echo "FAIL $1"; failed=$((failed + 1)); }
-check() { if eval "$1"; then pass "$2"; else fail "$2"; fi; }
+source "$(dirname "$0")/window-checks.sh"
 
 start() {  # start DIR [ARGUMENT...]: runs corvane with DIR as its working directory
     local dir=$1
@@ -33,51 +25,11 @@ centre_of() {  # centre_of WINDOW: "X Y" of its middle on the screen
 near() {  # near "X Y" "X Y": within 3 pixels
     awk -v a="$1" -v b="$2" 'BEGIN{split(a,p," "); split(b,q," "); exit !((p[1]-q[1])^2 + (p[2]-q[2])^2 <= 9)}'
 }
-find_window() {  # waits up to 30 s for the main window; sets wid and puts the pointer in it
-    wid=
-    for _ in $(seq 300); do
-        wid=$(xdotool search --name '^Corvane' 2>/dev/null | head -n 1)
-        [ -n "$wid" ] && break
-        sleep 0.1
-    done
-    [ -n "$wid" ] || return 1
-    xdotool mousemove --window "$wid" 320 300
-    sleep 0.3
-}
-title_has_rate() {  # within $1 seconds, the title reads "Corvane (N.N fps)   "
-    for _ in $(seq $(( $1 * 10 ))); do
-        xdotool getwindowname "$wid" 2>/dev/null | grep -Eq '^Corvane \([0-9]+\.[0-9] fps\)   $' &&
-            return 0
-        sleep 0.1
-    done
-    return 1
-}
-client_shot() {  # client_shot FILE: the window below its 25-pixel menu bar
-    import -window "$wid" "$work/whole.png" 2>/dev/null &&
-        convert "$work/whole.png" -crop +0+25 +repage "$1"
-}
-stddev() { convert "$1" -colorspace Gray -format '%[fx:standard_deviation]' info:; }
-mean() { convert "$1" -colorspace Gray -format '%[fx:mean]' info:; }
-differ() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" != 0 ]; }
-finish() {  # finish NAME: the program ends within 15 s with exit code 0
-    local code=
-    for _ in $(seq 150); do
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    if kill -0 "$pid" 2>/dev/null; then
-        kill "$pid"; fail "$1 (still running)"
-    else
-        wait "$pid"; code=$?
-        if [ "$code" -eq 0 ]; then pass "$1"; else fail "$1 (exit code $code)"; fi
-    fi
-    pid=
-}
 
 echo "== arguments, title, icon, menu bar, About, accelerators, picture, Esc"
 # The program has no options: GLUT would act on -display and fail on a display that is not there.
 start "$assets" -display :1999 -iconic
-find_window || { fail "the window opens"; exit 1; }
+find_window 30 || { fail "the window opens"; exit 1; }
 check 'title_has_rate 10' "the title shows the frame rate within 10 s"
 check '! grep -q ":1999" "$work/out.log"' "command-line arguments are left alone"
 icons=$(xprop -id "$wid" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | tr '\n' ' ')
@@ -124,11 +76,11 @@ check "awk 'BEGIN{exit !($(stddev "$work/a.png") > 0.02)}'" "the picture is not 
 check "differ '$work/a.png' '$work/b.png'" "the picture changes over time"
 check 'title_has_rate 2' "the title still shows the frame rate"
 xdotool key Escape
-finish "Esc ends the demo with exit code 0"
+finish 15 "Esc ends the demo with exit code 0"
 
 echo "== aspect after a resize, close box"
 start "$assets"
-find_window || { fail "the window opens"; exit 1; }
+find_window 30 || { fail "the window opens"; exit 1; }
 title_has_rate 10 || fail "the second start draws frames"  # a loaded machine starts slowly
 xdotool key Pause
 sleep 0.5
@@ -145,7 +97,7 @@ wide=$(convert "$work/wide.png" -fuzz 3% -trim -format '%w %h' info:)
 check "awk -v n='$narrow' -v w='$wide' 'BEGIN{split(n,a,\" \"); split(w,b,\" \"); r=(b[1]/b[2])/(a[1]/a[2]); exit !(r > 0.95 && r < 1.05)}'" \
     "a resized window keeps the aspect right ($narrow vs $wide)"
 "$smoke" --send-close "$wid"
-finish "the close box ends the demo with exit code 0"
+finish 15 "the close box ends the demo with exit code 0"
 
 echo "== missing stained.bmp"
 mkdir -p "$work/assets"
@@ -167,10 +119,9 @@ if [ -n "$box" ]; then
     import -window "$box" "${CORVANE_E2E_SHOTS:-$work}/error-box.png"
     xdotool key Return
 fi
-find_window || fail "the window opens after the message"
+find_window 30 || fail "the window opens after the message"
 check 'title_has_rate 10' "once answered, the demo runs on"
 xdotool key Escape
-finish "and ends with exit code 0"
+finish 15 "and ends with exit code 0"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary

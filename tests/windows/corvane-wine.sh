@@ -14,60 +14,13 @@ probe=$2
 assets=$3
 version=$4
 wine=$(command -v /usr/lib/wine/wine64 wine64 wine | head -n 1)
-work=$(mktemp -d)
-passed=0
-failed=0
-pid=
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
-
-pass() { echo "PASS $1"; passed=$((passed + 1)); }
-fail() { echo "FAIL $1"; failed=$((failed + 1)); }
-check() { if eval "$1"; then pass "$2"; else fail "$2"; fi; }
+source "$(dirname "$0")/../e2e/window-checks.sh"
+menu_bar_height=24
 ask() { "$wine" "$probe" "$@" 2>/dev/null | tr -d '\r'; }  # window_probe QUESTION ARGUMENT
 
 start() {  # start DIR [WINEDEBUG]: runs corvane.exe with DIR as its working directory
     (cd "$1" && WINEDEBUG=${2:-$WINEDEBUG} exec "$wine" "$exe") >"$work/out.log" 2>&1 &
     pid=$!
-}
-find_window() {  # find_window SECONDS: waits for the main window; sets wid, pointer in it
-    wid=
-    for _ in $(seq $(( $1 * 10 ))); do
-        wid=$(xdotool search --onlyvisible --name '^Corvane' 2>/dev/null | head -n 1)
-        [ -n "$wid" ] && break
-        sleep 0.1
-    done
-    [ -n "$wid" ] || return 1
-    xdotool mousemove --window "$wid" 320 300
-    sleep 0.3
-}
-title_has_rate() {  # within $1 seconds, the title reads "Corvane (N.N fps)   "
-    for _ in $(seq $(( $1 * 10 ))); do
-        xdotool getwindowname "$wid" 2>/dev/null | grep -Eq '^Corvane \([0-9]+\.[0-9] fps\)   $' &&
-            return 0
-        sleep 0.1
-    done
-    return 1
-}
-client_shot() {  # client_shot FILE: the window below its menu bar
-    import -window "$wid" "$work/whole.png" 2>/dev/null &&
-        convert "$work/whole.png" -crop +0+24 +repage "$1"
-}
-stddev() { convert "$1" -colorspace Gray -format '%[fx:standard_deviation]' info:; }
-mean() { convert "$1" -colorspace Gray -format '%[fx:mean]' info:; }
-differ() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" != 0 ]; }
-finish() {  # finish NAME: the program ends within 10 s with exit code 0
-    local code=
-    for _ in $(seq 100); do
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    if kill -0 "$pid" 2>/dev/null; then
-        kill "$pid"; fail "$1 (still running)"
-    else
-        wait "$pid"; code=$?
-        if [ "$code" -eq 0 ]; then pass "$1"; else fail "$1 (exit code $code)"; fi
-    fi
-    pid=
 }
 
 echo "== the program file"
@@ -133,13 +86,13 @@ check "awk 'BEGIN{exit !($(stddev "$work/a.png") > 0.02)}'" "the picture is not 
 check "differ '$work/a.png' '$work/b.png'" "the picture changes over time"
 check 'title_has_rate 3' "the title still shows the frame rate"
 xdotool key Escape
-finish "Esc ends the demo with exit code 0"
+finish 10 "Esc ends the demo with exit code 0"
 
 echo "== close box"
 start "$assets"
 find_window 30 || { fail "the window opens"; exit 1; }
 ask close Corvane >/dev/null
-finish "the close box ends the demo with exit code 0"
+finish 10 "the close box ends the demo with exit code 0"
 
 echo "== missing stained.bmp"
 mkdir -p "$work/assets"
@@ -163,7 +116,6 @@ fi
 find_window 10 || fail "the window is there once the box is answered"
 check 'title_has_rate 10' "once answered, the demo runs on"
 xdotool key Escape
-finish "and ends with exit code 0"
+finish 10 "and ends with exit code 0"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary

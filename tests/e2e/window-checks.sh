@@ -1,0 +1,56 @@
+# Sourced by the end-to-end scripts that drive a Corvane window on an X display with xdotool
+# and ImageMagick: the pass/fail tally, waiting for the window and its frame-rate title,
+# client-area shots and their statistics, and waiting for the program to end. The script sets
+# `pid` when it starts the program and `menu_bar_height` for client_shot.
+work=$(mktemp -d)
+passed=0
+failed=0
+pid=
+menu_bar_height=25
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+
+pass() { echo "PASS $1"; passed=$((passed + 1)); }
+fail() { echo "FAIL $1"; failed=$((failed + 1)); }
+check() { if eval "$1"; then pass "$2"; else fail "$2"; fi; }
+summary() { echo "$passed passed, $failed failed"; [ "$failed" -eq 0 ]; }
+
+find_window() {  # find_window SECONDS: waits for the main window; sets wid, pointer in it
+    wid=
+    for _ in $(seq $(( $1 * 10 ))); do
+        wid=$(xdotool search --onlyvisible --name '^Corvane' 2>/dev/null | head -n 1)
+        [ -n "$wid" ] && break
+        sleep 0.1
+    done
+    [ -n "$wid" ] || return 1
+    xdotool mousemove --window "$wid" 320 300
+    sleep 0.3
+}
+title_has_rate() {  # within $1 seconds, the title reads "Corvane (N.N fps)   "
+    for _ in $(seq $(( $1 * 10 ))); do
+        xdotool getwindowname "$wid" 2>/dev/null | grep -Eq '^Corvane \([0-9]+\.[0-9] fps\)   $' &&
+            return 0
+        sleep 0.1
+    done
+    return 1
+}
+client_shot() {  # client_shot FILE: the window below its menu bar
+    import -window "$wid" "$work/whole.png" 2>/dev/null &&
+        convert "$work/whole.png" -crop "+0+$menu_bar_height" +repage "$1"
+}
+stddev() { convert "$1" -colorspace Gray -format '%[fx:standard_deviation]' info:; }
+mean() { convert "$1" -colorspace Gray -format '%[fx:mean]' info:; }
+differ() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" != 0 ]; }
+finish() {  # finish SECONDS NAME: the program ends within SECONDS with exit code 0
+    local code=
+    for _ in $(seq $(( $1 * 10 ))); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$pid" 2>/dev/null; then
+        kill "$pid"; fail "$2 (still running)"
+    else
+        wait "$pid"; code=$?
+        if [ "$code" -eq 0 ]; then pass "$2"; else fail "$2 (exit code $code)"; fi
+    fi
+    pid=
+}
