@@ -10,8 +10,9 @@ const char kSnapshotUsage[] =
     "usage: corvane-snapshot [--assets DIR] [--size WxH] [--frames N] [--step-ms MS]\n"
     "                        [--command ID@FRAME]... [--key NAME@FROM:TO]...\n"
     "                        [--color-bits N] [--stencil-bits N] [--answer yes|no]\n"
-    "                        [--out FILE.png] [--bench]\n"
-    "  keys: left right up down home end\n";
+    "                        [--out FILE.png] [--bench] [--full-extent]\n"
+    "  keys: left right up down home end\n"
+    "  --full-extent: draw every spot-light pass over its whole extent, unlimited\n";
 
 namespace {
 
@@ -66,6 +67,10 @@ bool ParseSnapshotOptions(int argc, char** argv, SnapshotOptions* options, std::
         const std::string option = argv[i];
         if (option == "--bench") {
             options->bench = true;
+            continue;
+        }
+        if (option == "--full-extent") {
+            options->fullExtent = true;
             continue;
         }
         static const char* const kValued[] = {"--assets", "--size", "--frames", "--step-ms",

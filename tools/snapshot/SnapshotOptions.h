@@ -30,6 +30,7 @@ struct SnapshotOptions {
     bool answerYes = true;
     std::string out;
     bool bench = false;
+    bool fullExtent = false;  // spot-light passes not limited to what their cones reach
 };
 
 // Parses argv; false with a reason in *error for anything malformed or out of range.
