@@ -1,6 +1,7 @@
 // What the rendered frame shows: shadows darken only the floor inside them, disabled lights
 // leave no trace, the glass colours the light's cone, textures are multiplied in, pausing
-// freezes the picture, the shapes cycle, and a frame leaves the GL state as it found it.
+// freezes the picture, the shapes cycle, a frame leaves the GL state as it found it, and
+// limiting the spot lights' passes to what their cones reach changes no pixel.
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <gtest/gtest.h>
@@ -315,7 +316,7 @@ TEST_F(ScenePictureTest, OneStencilBitKeepsLightTwoOnTheFloor)
 struct PromisedState {
     std::vector<GLboolean> enables;
     GLint depthFunc, stencilFunc, stencilRef, stencilValueMask, stencilFail, stencilDepthFail,
-        stencilDepthPass, stencilWriteMask, matrixMode;
+        stencilDepthPass, stencilWriteMask, matrixMode, scissorBox[4];
     GLboolean depthMask, colorMask[4];
     GLfloat modelview[16];
 
@@ -325,7 +326,7 @@ struct PromisedState {
             GL_LIGHTING, GL_LIGHT0, GL_LIGHT1, GL_LIGHT2, GL_LIGHT3, GL_DEPTH_TEST,
             GL_STENCIL_TEST, GL_BLEND, GL_TEXTURE_2D, GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T,
             GL_TEXTURE_GEN_R, GL_TEXTURE_GEN_Q, GL_CULL_FACE, GL_POLYGON_OFFSET_FILL,
-            GL_COLOR_MATERIAL, GL_NORMALIZE};
+            GL_COLOR_MATERIAL, GL_NORMALIZE, GL_SCISSOR_TEST};
         PromisedState state;
         for (GLenum enable : kEnables)
             state.enables.push_back(glIsEnabled(enable));
@@ -340,6 +341,7 @@ struct PromisedState {
         glGetIntegerv(GL_MATRIX_MODE, &state.matrixMode);
         glGetBooleanv(GL_DEPTH_WRITEMASK, &state.depthMask);
         glGetBooleanv(GL_COLOR_WRITEMASK, state.colorMask);
+        glGetIntegerv(GL_SCISSOR_BOX, state.scissorBox);
         return state;
     }
 
@@ -356,8 +358,10 @@ struct PromisedState {
         EXPECT_EQ(stencilWriteMask, other.stencilWriteMask) << when;
         EXPECT_EQ(matrixMode, other.matrixMode) << when;
         EXPECT_EQ(depthMask, other.depthMask) << when;
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < 4; ++i) {
             EXPECT_EQ(colorMask[i], other.colorMask[i]) << when;
+            EXPECT_EQ(scissorBox[i], other.scissorBox[i]) << when;
+        }
     }
 };
 
@@ -373,6 +377,7 @@ TEST_F(ScenePictureTest, AFrameLeavesTheStateItFound)
                 scene.light1Glass = glass;
                 scene.light2Glass = glass;
                 glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+                glScissor(3, 5, 7, 11);  // a box no light pass uses: it must come back
                 const PromisedState before = PromisedState::Read();
                 scene.RenderFrame();
                 const std::string when = "shadow " + std::to_string(shadow) + ", lights " +
