@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # corvane-snapshot's command line, which tools outside the project rely on: the PNG it
-# writes, message boxes on stderr, the application's exit code, usage errors, bench output.
+# writes, message boxes on stderr, the application's exit code, usage errors, bench output,
+# and --full-extent drawing the same frame.
 # Usage: snapshot-cli.sh CORVANE_SNAPSHOT ASSETS_DIR   (needs DISPLAY)
 set -u
 snapshot=$1
@@ -39,6 +40,11 @@ check '[ "$code" -eq 0 ]' "Exit before a frame ends the run with 0"
 
 run --assets "$assets" --frames 5 --bench
 check 'grep -Eqx "frames=5 ms_per_frame=[0-9.]+ fps=[0-9.]+" "$work/out"' "bench prints its one line"
+
+run --assets "$assets" --size 320x200 --frames 40 --out "$work/limited.png"
+run --assets "$assets" --size 320x200 --frames 40 --full-extent --out "$work/full.png"
+check '[ "$code" -eq 0 ] && cmp -s "$work/limited.png" "$work/full.png"' \
+    "--full-extent draws the same frame"
 
 for bad in "--frames 0" "--size 64" "--key left@5" "--key sideways@1:2" "--answer maybe" \
            "--command 40013" "--bogus 1" "--frames"; do
