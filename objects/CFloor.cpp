@@ -1,6 +1,5 @@
 // CFloor: the floor mesh, 16 triangle strips of 17 vertex pairs in the plane z = 0,
-// x and y from -60 to 60 world units, normals +z and counter-clockwise seen from above;
-// and the same strips one list each.
+// x and y from -60 to 60 world units, normals +z and counter-clockwise seen from above.
 #include "objects/CFloor.h"
 
 #include "app/Globals.h"
@@ -23,53 +22,20 @@ CFloor::CFloor(Scene* owner) : CDrawable(owner)
     texture = g_floorTexture;
 }
 
-CFloor::~CFloor()
-{
-    if (stripLists != 0)
-        glDeleteLists(stripLists, kCells);
-}
-
-void CFloor::Update()
-{
-    if (stripLists != 0)
-        glDeleteLists(stripLists, kCells);
-    stripLists = glGenLists(kCells);
-    if (stripLists != 0)
-        for (int row = 0; row < kCells; ++row) {
-            glNewList(stripLists + GLuint(row), GL_COMPILE);
-            DrawStrip(-1.0f + kStep * float(row));  // the values DrawGeometry's steps reach
-            glEndList();
-        }
-    CDrawable::Update();
-}
-
 void CFloor::DrawGeometry()
 {
-    // The loop bound 0.99 lies between grid values, so the accumulated steps give exactly
-    // 16 rows.
-    for (float v = -1.0f; v < 0.99f; v += kStep)
-        DrawStrip(v);
-}
-
-void CFloor::DrawStrip(float v)
-{
-    // The bound 1.01 lies between grid values: 17 columns.
-    glBegin(GL_TRIANGLE_STRIP);
-    glNormal3f(0.0f, 0.0f, 1.0f);
-    const float nextV = v + kStep;
-    for (float u = -1.0f; u <= 1.01f; u += kStep) {
-        glTexCoord2f(kTexScale * u + kTexShiftS, kTexScale * nextV + kTexShiftT);
-        glVertex3f(kHalfSize * u, kHalfSize * nextV, 0.0f);
-        glTexCoord2f(kTexScale * u + kTexShiftS, kTexScale * v + kTexShiftT);
-        glVertex3f(kHalfSize * u, kHalfSize * v, 0.0f);
+    // The loop bounds 0.99 and 1.01 lie between grid values, so the accumulated steps give
+    // exactly 16 rows and 17 columns.
+    for (float v = -1.0f; v < 0.99f; v += kStep) {
+        glBegin(GL_TRIANGLE_STRIP);
+        glNormal3f(0.0f, 0.0f, 1.0f);
+        const float nextV = v + kStep;
+        for (float u = -1.0f; u <= 1.01f; u += kStep) {
+            glTexCoord2f(kTexScale * u + kTexShiftS, kTexScale * nextV + kTexShiftT);
+            glVertex3f(kHalfSize * u, kHalfSize * nextV, 0.0f);
+            glTexCoord2f(kTexScale * u + kTexShiftS, kTexScale * v + kTexShiftT);
+            glVertex3f(kHalfSize * u, kHalfSize * v, 0.0f);
+        }
+        glEnd();
     }
-    glEnd();
-}
-
-void CFloor::RenderStrip(int row)
-{
-    glPushMatrix();
-    glMultMatrixf(modelMatrix.Data());
-    glCallList(stripLists + GLuint(row));
-    glPopMatrix();
 }

@@ -8,14 +8,12 @@
 //
 // The floor is lit at its 17 x 17 grid corners, so a pass on it can only change the cells
 // that have a lit corner. They are gathered per row of cells, from the first to the last
-// column with a lit corner above or below; each such span is a flat quad, cut at the near
-// plane and projected, and bounds the pass on that row (the floor draws its rows as separate
-// strips, which never overlap, so each row can have a rectangle of its own). Only grid
-// corners are tested, so the region stays within the floor square whatever the footprint's
-// shape: an ellipse, or a parabola or hyperbola when the cone reaches the horizon, or
-// nothing on the floor at all.
+// column with a lit corner above or below; each such strip is a flat quad, cut at the near
+// plane and projected. Only grid corners are tested, so the region stays within the floor
+// square whatever the footprint's shape: an ellipse, or a parabola or hyperbola when the cone
+// reaches the horizon, or nothing on the floor at all.
 // The shadow marks are read only by the same light's floor pass, and only where it draws, so
-// the box around all its rows bounds them.
+// they share its rectangle.
 // The shape lies in a sphere around its origin; if the cone misses the sphere no vertex of
 // the shape is lit and its pass is skipped, otherwise it is limited to the sphere's bounds.
 //
@@ -72,9 +70,7 @@ PixelRect WholeViewport(const int viewport[4])
                      std::max(viewport[3], 0)};
 }
 
-// Bounds each row's pass in rects.floorRows and all of them in rects.floor.
-void BoundFloorPass(const Cone& cone, const CFloor& floor, const Matrix4& projection,
-                    const Matrix4& view, const int viewport[4], LightPassRects& rects)
+PixelRect BoundFloorPass(const Cone& cone, const CFloor& floor, ScreenBounds& bounds)
 {
     constexpr int kCorners = CFloor::kCells + 1;
     constexpr float kStep = 2.0f * CFloor::kHalfSize / CFloor::kCells;  // 7.5 world units
@@ -93,9 +89,7 @@ void BoundFloorPass(const Cone& cone, const CFloor& floor, const Matrix4& projec
             }
     }
     // Cell (row, column) spans corners row..row + 1 and column..column + 1.
-    int low[2] = {viewport[0] + viewport[2], viewport[1] + viewport[3]}, high[2] = {0, 0};
     for (int row = 0; row < CFloor::kCells; ++row) {
-        rects.floorRows[row] = PixelRect{};
         int from = CFloor::kCells, to = -1;  // cells with a lit corner in this row
         for (int edge : {row, row + 1})
             if (first[edge] <= last[edge]) {
@@ -106,21 +100,11 @@ void BoundFloorPass(const Cone& cone, const CFloor& floor, const Matrix4& projec
             continue;
         const float x0 = corner(from), x1 = corner(to + 1);
         const float y0 = corner(row), y1 = corner(row + 1);
-        const Vector3 span[4] = {Transform(model, x0, y0, 0.0f), Transform(model, x1, y0, 0.0f),
-                                 Transform(model, x1, y1, 0.0f), Transform(model, x0, y1, 0.0f)};
-        ScreenBounds bounds(projection, view, viewport);
-        bounds.AddPolygon(span, 4);
-        const PixelRect rect = bounds.Pixels(kPixelMargin);
-        rects.floorRows[row] = rect;
-        if (!rect.Empty()) {
-            low[0] = std::min(low[0], rect.x);
-            low[1] = std::min(low[1], rect.y);
-            high[0] = std::max(high[0], rect.x + rect.width);
-            high[1] = std::max(high[1], rect.y + rect.height);
-        }
+        const Vector3 strip[4] = {Transform(model, x0, y0, 0.0f), Transform(model, x1, y0, 0.0f),
+                                  Transform(model, x1, y1, 0.0f), Transform(model, x0, y1, 0.0f)};
+        bounds.AddPolygon(strip, 4);
     }
-    if (high[0] > low[0] && high[1] > low[1])
-        rects.floor = PixelRect{low[0], low[1], high[0] - low[0], high[1] - low[1]};
+    return bounds.Pixels(kPixelMargin);
 }
 
 }  // namespace
@@ -132,8 +116,6 @@ LightPassRects BoundLightPasses(const CSpotLight& light, const CFloor& floor,
     LightPassRects rects;
     const Matrix4& m = light.modelMatrix;
     if (m[15] == 0.0f) {  // a light at infinity has no cone to bound
-        for (PixelRect& row : rects.floorRows)
-            row = WholeViewport(viewport);
         rects.floor = rects.shape = WholeViewport(viewport);
         return rects;
     }
@@ -141,7 +123,8 @@ LightPassRects BoundLightPasses(const CSpotLight& light, const CFloor& floor,
     const Cone cone = Cone(apex, Vector3(m[8], m[9], m[10]), light.spotCutoff * kPi / 180.0)
                           .Grown(kApexBack, kWiden);
 
-    BoundFloorPass(cone, floor, projection, view, viewport, rects);
+    ScreenBounds floorBounds(projection, view, viewport);
+    rects.floor = BoundFloorPass(cone, floor, floorBounds);
 
     const Matrix4& placed = shape.modelMatrix;
     const Vector3 centre(placed[12], placed[13], placed[14]);

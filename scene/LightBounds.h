@@ -5,15 +5,14 @@
 
 #include "math/Matrix4.h"
 #include "math/ScreenBounds.h"
-#include "objects/CFloor.h"
 
+class CFloor;
 class CShape;
 class CSpotLight;
 
 struct LightPassRects {
-    PixelRect floorRows[CFloor::kCells];  // its pass on each row of the floor (empty: none)
-    PixelRect floor;                      // around all the rows: its shadow marks
-    PixelRect shape;                      // its pass on the shape
+    PixelRect floor;  // the light's shadow marks and its pass on the floor
+    PixelRect shape;  // its pass on the shape
 };
 
 // projection and view as GL holds them while the frame is drawn; viewport x, y, width,

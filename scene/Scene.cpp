@@ -182,13 +182,17 @@ void Scene::ComputePassLimits()
     glGetIntegerv(GL_VIEWPORT, viewport);
     const CSpotLight* lights[2] = {light1, light2};
     const int enabled[2] = {light1Enabled, light2Enabled};
-    for (int i = 0; i < 2; ++i)
-        if (enabled[i])
-            passLimits.light[i] =
-                BoundLightPasses(*lights[i], *floor, *shape, projection, view, viewport);
+    for (int i = 0; i < 2; ++i) {
+        if (!enabled[i])
+            continue;
+        const LightPassRects rects =
+            BoundLightPasses(*lights[i], *floor, *shape, projection, view, viewport);
+        passLimits.floor[i] = rects.floor;
+        passLimits.shape[i] = rects.shape;
+    }
 }
 
-void Scene::RenderWithin(CDrawable& object, const PixelRect& limit)
+void Scene::RenderWithin(CDrawable& object, const PixelRect& limit) const
 {
     if (!passLimits.on) {
         object.RenderGeometry();
@@ -202,36 +206,18 @@ void Scene::RenderWithin(CDrawable& object, const PixelRect& limit)
     glDisable(GL_SCISSOR_TEST);
 }
 
-void Scene::RenderLitPass(CDrawable& object, int light)
-{
-    const LightPassRects& rects = passLimits.light[light];
-    if (&object != floor || !passLimits.on) {
-        RenderWithin(object, rects.shape);
-        return;
-    }
-    // The rows in the order of the floor's own list, each strip within its own rectangle.
-    for (int row = 0; row < CFloor::kCells; ++row) {
-        const PixelRect& limit = rects.floorRows[row];
-        if (limit.Empty())
-            continue;
-        glEnable(GL_SCISSOR_TEST);
-        glScissor(limit.x, limit.y, limit.width, limit.height);
-        floor->RenderStrip(row);
-    }
-    glDisable(GL_SCISSOR_TEST);
-}
-
-void Scene::MarkShadow(int light, int stencilBit)
+void Scene::MarkShadow(const CSpotLight& light, int stencilBit, const PixelRect& limit)
 {
     glStencilFunc(GL_NOTEQUAL, stencilBit, GLuint(stencilBit));
     glStencilMask(GLuint(stencilBit));
     glPushMatrix();
-    MultShadowMatrix(light == 0 ? *light1 : *light2);
-    RenderWithin(*shape, passLimits.light[light].floor);
+    MultShadowMatrix(light);
+    RenderWithin(*shape, limit);
     glPopMatrix();
 }
 
-void Scene::AddSpotLights(CDrawable& object, bool stencilled, bool light2Stencilled)
+void Scene::AddSpotLights(CDrawable& object, const PixelRect limits[2], bool stencilled,
+                          bool light2Stencilled)
 {
     BindTexture(g_glassTexture);
     SetTextureGeneration(true);  // stays on also without glass: texturing is then off
@@ -243,7 +229,7 @@ void Scene::AddSpotLights(CDrawable& object, bool stencilled, bool light2Stencil
         if (stencilled)
             glStencilFunc(GL_NOTEQUAL, kLight1Stencil, kLight1Stencil);
         SetupGlass(*light1, light1Glass);
-        RenderLitPass(object, 0);
+        RenderWithin(object, limits[0]);
     }
     if (light2Enabled) {
         glDisable(light1->lightId);
@@ -253,7 +239,7 @@ void Scene::AddSpotLights(CDrawable& object, bool stencilled, bool light2Stencil
         else if (stencilled)
             glDisable(GL_STENCIL_TEST);  // no bit of its own: lit unmasked
         SetupGlass(*light2, light2Glass);
-        RenderLitPass(object, 1);
+        RenderWithin(object, limits[1]);
     }
 }
 
@@ -320,9 +306,9 @@ void Scene::RenderFrame()
         glEnable(GL_STENCIL_TEST);
         glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
         if (light1Enabled)
-            MarkShadow(0, kLight1Stencil);
+            MarkShadow(*light1, kLight1Stencil, passLimits.floor[0]);
         if (light2Enabled && light2Shadowed)
-            MarkShadow(1, kLight2Stencil);
+            MarkShadow(*light2, kLight2Stencil, passLimits.floor[1]);
 
         // Floor base pass, lit by the directional light; lays down depth.
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
@@ -337,7 +323,7 @@ void Scene::RenderFrame()
         glDisable(GL_DEPTH_TEST);
         glEnable(GL_STENCIL_TEST);
         glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
-        AddSpotLights(*floor, true, light2Shadowed);
+        AddSpotLights(*floor, passLimits.floor, true, light2Shadowed);
         SetTextureGeneration(false);
         glDisable(GL_STENCIL_TEST);
     } else {
@@ -347,7 +333,7 @@ void Scene::RenderFrame()
         floor->RenderGeometry();
         glDisable(GL_LIGHT0);
         glDisable(GL_DEPTH_TEST);
-        AddSpotLights(*floor, false, false);
+        AddSpotLights(*floor, passLimits.floor, false, false);
         SetTextureGeneration(false);
     }
 
@@ -367,7 +353,7 @@ void Scene::RenderFrame()
     shape->RenderGeometry();
     glDisable(GL_LIGHT0);
     glDepthMask(GL_FALSE);
-    AddSpotLights(*shape, false, false);
+    AddSpotLights(*shape, passLimits.shape, false, false);
 
     // Wood: the accumulated light times the wood picture, mapped by object coordinates.
     glDisable(GL_TEXTURE_GEN_Q);

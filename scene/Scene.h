@@ -3,7 +3,7 @@
 // and draws the frame in several passes (projected glass picture, stencil shadows).
 #pragma once
 
-#include "scene/LightBounds.h"
+#include "math/ScreenBounds.h"
 
 class CDrawable;
 class OrbitCamera;
@@ -42,20 +42,21 @@ public:
 private:
     // The screen areas this frame's light passes are limited to (see LightBounds.h).
     struct PassLimits {
-        bool on;                   // off: every pass covers its full extent
-        LightPassRects light[2];   // per light
+        bool on;  // off: every pass covers its full extent
+        PixelRect floor[2];  // per light: its shadow marks and its floor pass
+        PixelRect shape[2];  // per light: its pass on the shape
     };
 
     void ComputePassLimits();
-    // Marks the shape's shadow from the light (0 or 1) in the given stencil bit.
-    void MarkShadow(int light, int stencilBit);
+    // Marks the shape's shadow from the light in the given stencil bit, within `limit`.
+    void MarkShadow(const CSpotLight& light, int stencilBit, const PixelRect& limit);
     // One additive pass over the object per enabled spot light, through its glass when the
-    // glass flag is on. Stencilled: each light leaves out the pixels of its own shadow bit.
-    void AddSpotLights(CDrawable& object, bool stencilled, bool light2Stencilled);
-    // A light's (0 or 1) pass over the object within what it reaches: the floor row by row.
-    void RenderLitPass(CDrawable& object, int light);
-    // The object's geometry within `limit` when limiting; nothing when the limit is empty.
-    void RenderWithin(CDrawable& object, const PixelRect& limit);
+    // glass flag is on, each within its light's limit. Stencilled: each light leaves out the
+    // pixels of its own shadow bit.
+    void AddSpotLights(CDrawable& object, const PixelRect limits[2], bool stencilled,
+                       bool light2Stencilled);
+    // The object's geometry within `limit` (when limiting); nothing when the limit is empty.
+    void RenderWithin(CDrawable& object, const PixelRect& limit) const;
 
     PassLimits passLimits{};
 };

@@ -1,6 +1,6 @@
 // CFloor: the mesh as GL receives it (triangle count, extent, facing, normals, texture
-// coordinates, first and last vertices), the row strips that repeat it, and the two-pass
-// material list, whose black highlight pass must leave the picture unchanged.
+// coordinates, first and last vertices) and the two-pass material list, whose black
+// highlight pass must leave the picture unchanged.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
@@ -106,25 +106,6 @@ TEST_F(FloorTest, FirstAndLastVertices)
                Near(v.tex[1], 1.9375f);
     });
     EXPECT_TRUE(hasLast);
-}
-
-TEST_F(FloorTest, RowStripsRepeatTheMeshAndGoWithTheFloor)
-{
-    const auto whole = CaptureFeedback([&] { floor->RenderGeometry(); });
-    const auto strips = CaptureFeedback([&] {
-        for (int row = 0; row < CFloor::kCells; ++row)
-            floor->RenderStrip(row);
-    });
-    ASSERT_EQ(strips.size(), whole.size());
-    for (size_t i = 0; i < whole.size(); ++i)
-        for (size_t k = 0; k < 3; ++k) {
-            ASSERT_EQ(strips[i][k].x, whole[i][k].x) << i;
-            ASSERT_EQ(strips[i][k].y, whole[i][k].y) << i;
-            ASSERT_EQ(strips[i][k].tex[1], whole[i][k].tex[1]) << i;
-        }
-    EXPECT_EQ(LiveListCount(), 2 + CFloor::kCells);
-    floor.reset();
-    EXPECT_EQ(LiveListCount(), 0);
 }
 
 TEST_F(FloorTest, MaterialListDrawsTwiceAndBlackHighlightAddsNothing)
