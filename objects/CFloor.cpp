@@ -6,8 +6,9 @@
 
 namespace {
 
-constexpr float kHalfSize = 60.0f;     // world units from the centre to an edge
+constexpr float kHalfSize = CFloor::kHalfSize;
 constexpr float kStep = 0.125f;        // grid step in the unit square (7.5 world units)
+static_assert(kStep * CFloor::kCells == 2.0f, "the grid spans the unit square's 2 units");
 constexpr float kTexScale = 2.5f;      // five picture repeats across the unit square's 2 units
 constexpr float kTexShiftS = 0.25f;    // tiles
 constexpr float kTexShiftT = -0.25f;   // tiles

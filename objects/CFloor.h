@@ -8,4 +8,7 @@ class CFloor : public CDrawable {
 public:
     explicit CFloor(Scene* scene);
     void DrawGeometry() override;
+
+    static constexpr float kHalfSize = 60.0f;  // world units from the centre to an edge
+    static constexpr int kCells = 16;          // cells per side; lit at the 17 x 17 corners
 };

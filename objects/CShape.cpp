@@ -19,6 +19,14 @@ constexpr double kCylinderRadius = 13.0;
 constexpr double kCylinderLength = 30.0;  // from z = -15 to z = +15
 constexpr int kCylinderSlices = 24;
 
+// The tessellations' corners lie on these surfaces, so their triangles stay inside the sphere.
+constexpr double kBound = CShape::kBoundingRadius;
+static_assert(kTorusRingRadius + kTorusTubeRadius <= kBound, "torus within the bound");
+static_assert(kSphereRadius <= kBound, "sphere within the bound");
+static_assert(kCylinderRadius * kCylinderRadius + kCylinderLength * kCylinderLength / 4.0 <=
+                  kBound * kBound,
+              "cylinder's rims within the bound");
+
 void DrawCappedCylinder()
 {
     GLUquadric* quadric = gluNewQuadric();  // filled, smooth normals, outward, no texcoords

@@ -13,4 +13,7 @@ public:
     void ChangeShape();
 
     int shapeIndex = 0;  // 0 torus, 1 sphere, 2 capped cylinder
+
+    // Every form lies within this distance of the shape's origin (local units).
+    static constexpr float kBoundingRadius = 20.0f;
 };

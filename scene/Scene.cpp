@@ -17,10 +17,12 @@
 #include "objects/CFloor.h"
 #include "objects/CShape.h"
 #include "objects/CSpotLight.h"
+#include "scene/LightBounds.h"
 #include "scene/OrbitCamera.h"
 #include "texture/Texture.h"
 
 float light2Time = 0.0f;
+bool g_limitLightPasses = true;
 
 namespace {
 
@@ -167,17 +169,55 @@ void Scene::Build()
 
 void Scene::ChangeShape() { shape->ChangeShape(); }
 
-void Scene::MarkShadow(const CSpotLight& light, int stencilBit)
+void Scene::ComputePassLimits()
+{
+    passLimits.on = g_limitLightPasses;
+    if (!passLimits.on)
+        return;
+    // The modelview holds the view alone here.
+    Matrix4 projection, view;
+    GLint viewport[4];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection.Data());
+    glGetFloatv(GL_MODELVIEW_MATRIX, view.Data());
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const CSpotLight* lights[2] = {light1, light2};
+    const int enabled[2] = {light1Enabled, light2Enabled};
+    for (int i = 0; i < 2; ++i) {
+        if (!enabled[i])
+            continue;
+        const LightPassRects rects =
+            BoundLightPasses(*lights[i], *floor, *shape, projection, view, viewport);
+        passLimits.floor[i] = rects.floor;
+        passLimits.shape[i] = rects.shape;
+    }
+}
+
+void Scene::RenderWithin(CDrawable& object, const PixelRect& limit) const
+{
+    if (!passLimits.on) {
+        object.RenderGeometry();
+        return;
+    }
+    if (limit.Empty())
+        return;
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(limit.x, limit.y, limit.width, limit.height);
+    object.RenderGeometry();
+    glDisable(GL_SCISSOR_TEST);
+}
+
+void Scene::MarkShadow(const CSpotLight& light, int stencilBit, const PixelRect& limit)
 {
     glStencilFunc(GL_NOTEQUAL, stencilBit, GLuint(stencilBit));
     glStencilMask(GLuint(stencilBit));
     glPushMatrix();
     MultShadowMatrix(light);
-    shape->RenderGeometry();
+    RenderWithin(*shape, limit);
     glPopMatrix();
 }
 
-void Scene::AddSpotLights(CDrawable& object, bool stencilled, bool light2Stencilled)
+void Scene::AddSpotLights(CDrawable& object, const PixelRect limits[2], bool stencilled,
+                          bool light2Stencilled)
 {
     BindTexture(g_glassTexture);
     SetTextureGeneration(true);  // stays on also without glass: texturing is then off
@@ -189,7 +229,7 @@ void Scene::AddSpotLights(CDrawable& object, bool stencilled, bool light2Stencil
         if (stencilled)
             glStencilFunc(GL_NOTEQUAL, kLight1Stencil, kLight1Stencil);
         SetupGlass(*light1, light1Glass);
-        object.RenderGeometry();
+        RenderWithin(object, limits[0]);
     }
     if (light2Enabled) {
         glDisable(light1->lightId);
@@ -199,7 +239,7 @@ void Scene::AddSpotLights(CDrawable& object, bool stencilled, bool light2Stencil
         else if (stencilled)
             glDisable(GL_STENCIL_TEST);  // no bit of its own: lit unmasked
         SetupGlass(*light2, light2Glass);
-        object.RenderGeometry();
+        RenderWithin(object, limits[1]);
     }
 }
 
@@ -249,12 +289,14 @@ void Scene::RenderFrame()
     glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, kBlack.Data());
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 0.0f);
 
+    ComputePassLimits();
+
     // With a single stencil bit only light 1 can be shadowed; light 2 then lights the floor
     // unmasked instead of failing the stencil test everywhere.
     const bool light2Shadowed = g_stencilBits >= 2;
     if (shadow) {
         glPushAttrib(GL_ENABLE_BIT | GL_STENCIL_BUFFER_BIT | GL_DEPTH_BUFFER_BIT |
-                     GL_LIGHTING_BIT);
+                     GL_LIGHTING_BIT | GL_SCISSOR_BIT);
 
         // Mark the shadows: the shape flattened onto z = 0, stencil only, no depth test,
         // so shadow hidden behind the shape is marked too.
@@ -264,9 +306,9 @@ void Scene::RenderFrame()
         glEnable(GL_STENCIL_TEST);
         glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
         if (light1Enabled)
-            MarkShadow(*light1, kLight1Stencil);
+            MarkShadow(*light1, kLight1Stencil, passLimits.floor[0]);
         if (light2Enabled && light2Shadowed)
-            MarkShadow(*light2, kLight2Stencil);
+            MarkShadow(*light2, kLight2Stencil, passLimits.floor[1]);
 
         // Floor base pass, lit by the directional light; lays down depth.
         glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
@@ -281,17 +323,17 @@ void Scene::RenderFrame()
         glDisable(GL_DEPTH_TEST);
         glEnable(GL_STENCIL_TEST);
         glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
-        AddSpotLights(*floor, true, light2Shadowed);
+        AddSpotLights(*floor, passLimits.floor, true, light2Shadowed);
         SetTextureGeneration(false);
         glDisable(GL_STENCIL_TEST);
     } else {
         // Without shadows the stencil buffer is neither tested nor written.
-        glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_LIGHTING_BIT);
+        glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_LIGHTING_BIT | GL_SCISSOR_BIT);
         glEnable(GL_LIGHT0);
         floor->RenderGeometry();
         glDisable(GL_LIGHT0);
         glDisable(GL_DEPTH_TEST);
-        AddSpotLights(*floor, false, false);
+        AddSpotLights(*floor, passLimits.floor, false, false);
         SetTextureGeneration(false);
     }
 
@@ -306,12 +348,12 @@ void Scene::RenderFrame()
 
     // Shape: base pass (writes depth and hides the floor behind it), then the spot lights
     // added at equal depth without writing it.
-    glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_LIGHTING_BIT);
+    glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_LIGHTING_BIT | GL_SCISSOR_BIT);
     glEnable(GL_LIGHT0);
     shape->RenderGeometry();
     glDisable(GL_LIGHT0);
     glDepthMask(GL_FALSE);
-    AddSpotLights(*shape, false, false);
+    AddSpotLights(*shape, passLimits.shape, false, false);
 
     // Wood: the accumulated light times the wood picture, mapped by object coordinates.
     glDisable(GL_TEXTURE_GEN_Q);

@@ -3,6 +3,8 @@
 // and draws the frame in several passes (projected glass picture, stencil shadows).
 #pragma once
 
+#include "math/ScreenBounds.h"
+
 class CDrawable;
 class OrbitCamera;
 class CFloor;
@@ -38,12 +40,31 @@ public:
     int light2Glass = 1;
 
 private:
-    // Marks the shape's shadow from the light in the given stencil bit.
-    void MarkShadow(const CSpotLight& light, int stencilBit);
+    // The screen areas this frame's light passes are limited to (see LightBounds.h).
+    struct PassLimits {
+        bool on;  // off: every pass covers its full extent
+        PixelRect floor[2];  // per light: its shadow marks and its floor pass
+        PixelRect shape[2];  // per light: its pass on the shape
+    };
+
+    void ComputePassLimits();
+    // Marks the shape's shadow from the light in the given stencil bit, within `limit`.
+    void MarkShadow(const CSpotLight& light, int stencilBit, const PixelRect& limit);
     // One additive pass over the object per enabled spot light, through its glass when the
-    // glass flag is on. Stencilled: each light leaves out the pixels of its own shadow bit.
-    void AddSpotLights(CDrawable& object, bool stencilled, bool light2Stencilled);
+    // glass flag is on, each within its light's limit. Stencilled: each light leaves out the
+    // pixels of its own shadow bit.
+    void AddSpotLights(CDrawable& object, const PixelRect limits[2], bool stencilled,
+                       bool light2Stencilled);
+    // The object's geometry within `limit` (when limiting); nothing when the limit is empty.
+    void RenderWithin(CDrawable& object, const PixelRect& limit) const;
+
+    PassLimits passLimits{};
 };
+
+// Limits each spot light's passes to the screen area its cone can reach and skips those
+// that reach no pixel; the picture is the same either way. Off, every pass covers its full
+// extent (the snapshot tool's --full-extent, for comparisons). Read at each frame.
+extern bool g_limitLightPasses;
 
 // Time along spot light 2's path in seconds; advances only while light 2 is enabled and moving.
 extern float light2Time;

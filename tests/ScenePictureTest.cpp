@@ -1,12 +1,14 @@
 // What the rendered frame shows: shadows darken only the floor inside them, disabled lights
 // leave no trace, the glass colours the light's cone, textures are multiplied in, pausing
-// freezes the picture, the shapes cycle, and a frame leaves the GL state as it found it.
+// freezes the picture, the shapes cycle, a frame leaves the GL state as it found it, and
+// limiting the spot lights' passes to what their cones reach changes no pixel.
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,7 @@
 #include "app/Resources.h"
 #include "objects/CShape.h"
 #include "objects/CSpotLight.h"
+#include "scene/OrbitCamera.h"
 #include "tests/support/SceneFixture.h"
 #include "texture/Texture.h"
 
@@ -313,7 +316,7 @@ TEST_F(ScenePictureTest, OneStencilBitKeepsLightTwoOnTheFloor)
 struct PromisedState {
     std::vector<GLboolean> enables;
     GLint depthFunc, stencilFunc, stencilRef, stencilValueMask, stencilFail, stencilDepthFail,
-        stencilDepthPass, stencilWriteMask, matrixMode;
+        stencilDepthPass, stencilWriteMask, matrixMode, scissorBox[4];
     GLboolean depthMask, colorMask[4];
     GLfloat modelview[16];
 
@@ -323,7 +326,7 @@ struct PromisedState {
             GL_LIGHTING, GL_LIGHT0, GL_LIGHT1, GL_LIGHT2, GL_LIGHT3, GL_DEPTH_TEST,
             GL_STENCIL_TEST, GL_BLEND, GL_TEXTURE_2D, GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T,
             GL_TEXTURE_GEN_R, GL_TEXTURE_GEN_Q, GL_CULL_FACE, GL_POLYGON_OFFSET_FILL,
-            GL_COLOR_MATERIAL, GL_NORMALIZE};
+            GL_COLOR_MATERIAL, GL_NORMALIZE, GL_SCISSOR_TEST};
         PromisedState state;
         for (GLenum enable : kEnables)
             state.enables.push_back(glIsEnabled(enable));
@@ -338,6 +341,7 @@ struct PromisedState {
         glGetIntegerv(GL_MATRIX_MODE, &state.matrixMode);
         glGetBooleanv(GL_DEPTH_WRITEMASK, &state.depthMask);
         glGetBooleanv(GL_COLOR_WRITEMASK, state.colorMask);
+        glGetIntegerv(GL_SCISSOR_BOX, state.scissorBox);
         return state;
     }
 
@@ -354,8 +358,10 @@ struct PromisedState {
         EXPECT_EQ(stencilWriteMask, other.stencilWriteMask) << when;
         EXPECT_EQ(matrixMode, other.matrixMode) << when;
         EXPECT_EQ(depthMask, other.depthMask) << when;
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < 4; ++i) {
             EXPECT_EQ(colorMask[i], other.colorMask[i]) << when;
+            EXPECT_EQ(scissorBox[i], other.scissorBox[i]) << when;
+        }
     }
 };
 
@@ -371,6 +377,7 @@ TEST_F(ScenePictureTest, AFrameLeavesTheStateItFound)
                 scene.light1Glass = glass;
                 scene.light2Glass = glass;
                 glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+                glScissor(3, 5, 7, 11);  // a box no light pass uses: it must come back
                 const PromisedState before = PromisedState::Read();
                 scene.RenderFrame();
                 const std::string when = "shadow " + std::to_string(shadow) + ", lights " +
@@ -410,6 +417,140 @@ TEST_F(SceneTest, OddClientSizesRenderWithoutErrors)
         app.reset();
         offscreen::Teardown();
     }
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<uint8_t> ReadRgba(int width, int height)
+{
+    std::vector<uint8_t> pixels(size_t(width) * size_t(height) * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+// Puts a light at a world position with its beam along `beam` (any frame around it will do).
+void PlaceLight(Matrix4& m, float x, float y, float z, const Vector3& beam)
+{
+    const Vector3 side = std::fabs(beam.z) < 0.9f ? Cross(beam, Vector3(0, 0, 1))
+                                                  : Cross(beam, Vector3(1, 0, 0));
+    Vector3 ySide = side;
+    ySide.Normalize();
+    Vector3 xSide = Cross(ySide, beam);
+    xSide.Normalize();
+    Vector3 zSide = beam;
+    zSide.Normalize();
+    const float columns[4][3] = {{xSide.x, xSide.y, xSide.z}, {ySide.x, ySide.y, ySide.z},
+                                 {zSide.x, zSide.y, zSide.z}, {x, y, z}};
+    for (int c = 0; c < 4; ++c)
+        for (int r = 0; r < 3; ++r)
+            m[4 * c + r] = columns[c][r];
+}
+
+// Limiting the spot lights' passes to what their cones can reach changes no pixel, colour or
+// alpha: frames across a long run of both lights, with every shape, glass and shadows on and
+// off, one light off, the camera low, below the floor, at ground level, high, near and far,
+// and cones that reach past the horizon or start at or under the floor.
+TEST_F(SceneTest, LimitedLightPassesChangeNoPixel)
+{
+    struct Restore {
+        ~Restore() { g_limitLightPasses = true; }
+    } restore;
+    struct Pose {
+        const char* name;
+        float azimuth, elevation, distance;  // radians, radians, world units
+    };
+    const Pose poses[] = {
+        {"start", -1.5708f, 0.5764f, 238.5f}, {"low", -1.2f, 0.03f, 150.0f},
+        {"below the floor", 0.4f, -0.5f, 120.0f}, {"ground level", 2.0f, -0.45f, 40.0f},
+        {"high", -1.5708f, 1.5393804f, 238.5f}, {"near", 3.0f, 0.3f, 5.0f},
+        {"far", 0.8f, 0.5f, 900.0f}, {"beyond the far plane", -2.5f, 0.2f, 1100.0f},
+    };
+    const Vector3 down(0, 0, -1);
+    struct Beam {
+        const char* name;
+        float x, y, z;
+        Vector3 beam;
+    };
+    const Beam beams[] = {
+        {"at the horizon", 0, -60, 30, Vector3(0, 1, 0)},
+        {"past the horizon", -50, 20, 10, Vector3(1, -0.3f, 0.2f)},
+        {"on the floor", 20, 50, 0, Vector3(-1, -1, -0.05f)},
+        {"under the floor", 10, 10, -20, down},
+        {"straight down", 30, 30, 80, down},
+    };
+    const int sizes[][2] = {{640, 480}, {1280, 720}, {333, 777}, {1920, 1080}};
+    constexpr int kSteps = 640, kEvery = 40;  // 16 frames per size
+    int frame = 0;
+    for (const auto& size : sizes) {
+        offscreen::Config config;
+        config.clientWidth = size[0];
+        config.clientHeight = size[1];
+        light2Time = 0.0f;
+        Start(config);
+        Scene& scene = SceneOf();
+        for (int step = 1; step <= kSteps; ++step) {
+            scene.light1Enabled = scene.light2Enabled = 1;  // both move all along
+            scene.Animate(0.016f, false);
+            if (step % kEvery != 0)
+                continue;
+            const Pose& pose = poses[frame % 8];
+            scene.camera->azimuth = pose.azimuth;
+            scene.camera->elevation = pose.elevation;
+            scene.camera->distance = pose.distance;
+            scene.camera->UpdateFromKeys(0.0f);  // places the eye
+            if (frame % 3 == 0)
+                scene.ChangeShape();
+            scene.shadow = frame % 2 ? 0 : 2;
+            scene.light1Glass = frame % 4 != 1;
+            scene.light2Glass = frame % 4 != 2;
+            scene.light1Enabled = frame % 5 != 3;
+            scene.light2Enabled = frame % 5 != 4;
+            const Matrix4 light1 = scene.light1->modelMatrix, light2 = scene.light2->modelMatrix;
+            std::string what = std::to_string(size[0]) + "x" + std::to_string(size[1]) +
+                               ", step " + std::to_string(step) + ", camera " + pose.name +
+                               ", shape " + std::to_string(scene.shape->shapeIndex) +
+                               ", shadow " + std::to_string(scene.shadow) + ", lights " +
+                               std::to_string(scene.light1Enabled) +
+                               std::to_string(scene.light2Enabled) + ", glass " +
+                               std::to_string(scene.light1Glass) +
+                               std::to_string(scene.light2Glass);
+            if (frame % 3 == 1) {
+                const Beam& beam = beams[frame / 3 % 5];
+                Matrix4& m = (frame & 4) ? scene.light2->modelMatrix : scene.light1->modelMatrix;
+                PlaceLight(m, beam.x, beam.y, beam.z, beam.beam);
+                what += std::string(", light ") + ((frame & 4) ? "2" : "1") + " " + beam.name;
+            }
+
+            g_limitLightPasses = true;
+            app->DrawFrame();
+            const std::vector<uint8_t> limited = ReadRgba(size[0], size[1]);
+            g_limitLightPasses = false;
+            app->DrawFrame();
+            const std::vector<uint8_t> full = ReadRgba(size[0], size[1]);
+            scene.light1->modelMatrix = light1;
+            scene.light2->modelMatrix = light2;
+
+            int differing = 0, firstX = -1, firstY = -1;
+            for (size_t i = 0; i < full.size(); i += 4)
+                if (std::memcmp(&full[i], &limited[i], 4) != 0) {
+                    if (differing++ == 0) {
+                        firstX = int(i / 4) % size[0];
+                        firstY = size[1] - 1 - int(i / 4) / size[0];
+                    }
+                }
+            EXPECT_EQ(differing, 0) << what << "; first at (" << firstX << ", " << firstY
+                                    << ") from the top left";
+            ++frame;
+        }
+        EXPECT_NEAR(light2Time, kSteps * 0.016f, 1e-3) << "light 2 moved all along";
+        app->Shutdown();
+        app.reset();
+        offscreen::Teardown();
+    }
+    EXPECT_EQ(frame, 4 * kSteps / kEvery);
 }
 
 }  // namespace

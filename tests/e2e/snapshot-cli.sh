@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # corvane-snapshot's command line, which tools outside the project rely on: the PNG it
 # writes (and what it never destroys), message boxes on stderr, the exit code, scripted
-# commands and keys, usage errors, bench output.
+# commands and keys, usage errors, bench output, and --full-extent drawing the same frame.
 # Usage: snapshot-cli.sh CORVANE_SNAPSHOT ASSETS_DIR   (needs DISPLAY)
 set -u
 snapshot=$1
@@ -94,6 +94,11 @@ check '[ -z "$(find "$work" -name ".*" -newer "$work/frame.png")" ]' "no tempora
 run --help
 check '[ "$code" -eq 0 ] && grep -q "^usage:" "$work/out" && grep -q "light2-glass" "$work/out"' \
     "--help prints the usage with the command names and exits 0"
+
+run --assets "$assets" --size 320x200 --frames 40 --out "$work/limited.png"
+run --assets "$assets" --size 320x200 --frames 40 --full-extent --out "$work/full.png"
+check '[ "$code" -eq 0 ] && cmp -s "$work/limited.png" "$work/full.png"' \
+    "--full-extent draws the same frame"
 
 for bad in "--frames 0" "--size 64" "--size 0x0" "--size 64x0" "--key left@5" \
            "--key sideways@1:2" "--answer maybe" "--command 40013" "--command 40013@1" \

@@ -13,6 +13,7 @@
 #include "app/Application.h"
 #include "app/Resources.h"
 #include "platform/offscreen/Offscreen.h"
+#include "scene/Scene.h"
 #include "tools/png/PngFile.h"
 #include "tools/snapshot/SnapshotOptions.h"
 
@@ -64,6 +65,7 @@ int main(int argc, char** argv)
     config.idleFrameLimit = options.frames;
     config.stepMs = uint32_t(options.stepMs);
     offscreen::Configure(config);
+    g_limitLightPasses = !options.fullExtent;
     for (const SnapshotCommand& command : options.commands)
         offscreen::ScheduleCommand(command.frame, command.id);
     for (const SnapshotKeyHold& hold : options.keys)

@@ -12,11 +12,12 @@ const char kSnapshotUsage[] =
     "usage: corvane-snapshot [--assets DIR] [--size WxH] [--frames N] [--step-ms MS]\n"
     "                        [--command COMMAND@FRAME]... [--key NAME@FROM:TO]...\n"
     "                        [--color-bits N] [--stencil-bits N] [--answer yes|no]\n"
-    "                        [--out FILE.png] [--bench] [--help]\n"
+    "                        [--out FILE.png] [--bench] [--full-extent] [--help]\n"
     "  commands: about pause single-step exit change-shape rotate light1 light1-glass\n"
     "            light1-move light2 light2-glass light2-move shadow, or a numeric id;\n"
     "            FRAME is 0 to N-1, the command arrives before that frame\n"
-    "  keys: left right up down home end, held in frames FROM to TO-1\n";
+    "  keys: left right up down home end, held in frames FROM to TO-1\n"
+    "  --full-extent: draw every spot-light pass over its whole extent, unlimited\n";
 
 namespace {
 
@@ -108,6 +109,10 @@ bool ParseSnapshotOptions(int argc, char** argv, SnapshotOptions* options, std::
         }
         if (option == "--bench") {
             options->bench = true;
+            continue;
+        }
+        if (option == "--full-extent") {
+            options->fullExtent = true;
             continue;
         }
         static const char* const kValued[] = {"--assets", "--size", "--frames", "--step-ms",

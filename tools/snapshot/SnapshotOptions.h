@@ -31,6 +31,7 @@ struct SnapshotOptions {
     std::string out;  // not empty when given
     bool bench = false;
     bool help = false;  // --help: print the usage, run nothing
+    bool fullExtent = false;  // spot-light passes not limited to what their cones reach
 };
 
 // Parses argv; false with a reason in *error for anything malformed or out of range, or a
