@@ -66,7 +66,7 @@ void ScreenBounds::AddSphere(const Vector3& centre, double radius)
 
 void ScreenBounds::AddEyePolygon(const double (*eye)[3], int count)
 {
-    double clip[kMaxCorners][4];
+    double clip[kMaxCorners][4] = {};
     double nearDistance[kMaxCorners];  // c.z + c.w: >= 0 on the kept side
     for (int i = 0; i < count; ++i) {
         const double point[4] = {eye[i][0], eye[i][1], eye[i][2], 1.0};

@@ -95,9 +95,9 @@ run --help
 check '[ "$code" -eq 0 ] && grep -q "^usage:" "$work/out" && grep -q "light2-glass" "$work/out"' \
     "--help prints the usage with the command names and exits 0"
 
-run --assets "$assets" --size 320x200 --frames 40 --out "$work/limited.png"
-run --assets "$assets" --size 320x200 --frames 40 --full-extent --out "$work/full.png"
-check '[ "$code" -eq 0 ] && cmp -s "$work/limited.png" "$work/full.png"' \
+run --assets "$assets" --size 320x200 --frames 40 --out "$work/extent-limited.png"
+run --assets "$assets" --size 320x200 --frames 40 --full-extent --out "$work/extent-full.png"
+check '[ "$code" -eq 0 ] && cmp -s "$work/extent-limited.png" "$work/extent-full.png"' \
     "--full-extent draws the same frame"
 
 for bad in "--frames 0" "--size 64" "--size 0x0" "--size 64x0" "--key left@5" \
