@@ -1,16 +1,19 @@
 // The X display, opened before GLUT and FLTK open theirs. Without one, glutInit would print
 // its own message and end the process; instead the program says in one line what is missing
-// and what to do, and ends with the start-up failure code at once. An X server now and then
-// refuses a connection made right after the same process closed another (EAGAIN, or a reset):
-// only such transient refusals are tried again, spaced out, and the connection that succeeded
-// is kept open for the life of the process instead of being closed just before GLUT connects.
+// and what to do, and ends with the start-up failure code. A busy X server now and then
+// refuses a connection (most often one made right after the same process closed another),
+// and Xlib leaves no reliable reason in errno; so a failure is tried again, spaced out, for up
+// to two seconds, unless the display is a local one whose server socket does not exist, which
+// no retry can mend and is answered at once. The connection that succeeded is kept open for
+// the life of the process instead of being closed just before GLUT connects.
 #include <X11/Xlib.h>
+#include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <thread>
 
 #include "platform/common/Internal.h"
@@ -20,7 +23,21 @@ namespace {
 
 constexpr int kAttempts = 40;  // 50 ms apart: two seconds for a busy server at most
 
-bool IsTransient(int error) { return error == EAGAIN || error == ECONNRESET || error == EINTR; }
+// False only for a local display (":N" or "unix:N") whose server socket is missing.
+bool ServerSocketMayExist(const char* name)
+{
+    const char* colon = std::strrchr(name, ':');
+    if (!colon)
+        return true;
+    const std::string host(name, size_t(colon - name));
+    if (!host.empty() && host != "unix")
+        return true;  // over the network: only a connection attempt can tell
+    std::string number(colon + 1);
+    number = number.substr(0, number.find('.'));
+    if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos)
+        return true;
+    return access(("/tmp/.X11-unix/X" + number).c_str(), F_OK) == 0;
+}
 
 }  // namespace
 
@@ -38,23 +55,19 @@ void RequireXDisplay()
                      program);
         std::exit(-1);
     }
-    int error = 0;
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        errno = 0;
+    const bool mayRetry = ServerSocketMayExist(name);
+    for (int attempt = 0; attempt < (mayRetry ? kAttempts : 1); ++attempt) {
+        if (attempt > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
         held = XOpenDisplay(nullptr);
-        error = errno;
         if (held)
             return;
-        if (!IsTransient(error))
-            break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     std::fprintf(stderr,
-                 "%s: cannot open the X display \"%s\"%s%s%s: no X server answers there, or it "
+                 "%s: cannot open the X display \"%s\": no X server answers there, or it "
                  "refuses this user. Check DISPLAY and that the server runs and lets you in "
                  "(xauth, xhost).\n",
-                 program, name, error ? " (" : "", error ? std::strerror(error) : "",
-                 error ? ")" : "");
+                 program, name);
     std::exit(-1);
 }
 
