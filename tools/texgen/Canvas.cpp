@@ -7,19 +7,9 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "tools/texgen/LittleEndian.h"
+
 namespace {
-
-void PutLittle16(std::vector<uint8_t>& out, uint32_t value)
-{
-    out.push_back(uint8_t(value));
-    out.push_back(uint8_t(value >> 8));
-}
-
-void PutLittle32(std::vector<uint8_t>& out, uint32_t value)
-{
-    PutLittle16(out, value & 0xFFFF);
-    PutLittle16(out, value >> 16);
-}
 
 uint8_t ToByte(float value)
 {

@@ -7,35 +7,24 @@
 #include <cstdio>
 
 #include "tools/png/PngFile.h"
+#include "tools/texgen/LittleEndian.h"
 
 namespace {
-
-void Put16(std::vector<uint8_t>& out, uint32_t value)
-{
-    out.push_back(uint8_t(value));
-    out.push_back(uint8_t(value >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t value)
-{
-    Put16(out, value & 0xFFFF);
-    Put16(out, value >> 16);
-}
 
 std::vector<uint8_t> BitmapPicture(const IcoImage& image)
 {
     const uint32_t size = uint32_t(image.size);
     const uint32_t maskRow = ((size + 31) / 32) * 4;
     std::vector<uint8_t> out;
-    Put32(out, 40);
-    Put32(out, size);
-    Put32(out, size * 2);  // colour rows and mask rows
-    Put16(out, 1);         // planes
-    Put16(out, 32);        // bits per pixel
-    Put32(out, 0);         // uncompressed
-    Put32(out, size * size * 4 + maskRow * size);
+    PutLittle32(out, 40);
+    PutLittle32(out, size);
+    PutLittle32(out, size * 2);  // colour rows and mask rows
+    PutLittle16(out, 1);         // planes
+    PutLittle16(out, 32);        // bits per pixel
+    PutLittle32(out, 0);         // uncompressed
+    PutLittle32(out, size * size * 4 + maskRow * size);
     for (int i = 0; i < 4; ++i)
-        Put32(out, 0);     // resolutions and palette counts
+        PutLittle32(out, 0);     // resolutions and palette counts
     for (uint32_t row = 0; row < size; ++row) {
         const uint8_t* pixel = &image.rgba[size_t(size - 1 - row) * size * 4];
         for (uint32_t x = 0; x < size; ++x, pixel += 4) {
@@ -65,9 +54,9 @@ bool WriteIco(const std::string& path, const std::vector<IcoImage>& images)
             return false;
     }
     std::vector<uint8_t> out;
-    Put16(out, 0);  // reserved
-    Put16(out, 1);  // an icon, not a cursor
-    Put16(out, uint32_t(images.size()));
+    PutLittle16(out, 0);  // reserved
+    PutLittle16(out, 1);  // an icon, not a cursor
+    PutLittle16(out, uint32_t(images.size()));
     uint32_t offset = uint32_t(6 + 16 * images.size());
     for (size_t i = 0; i < images.size(); ++i) {
         const uint8_t side = uint8_t(images[i].size == 256 ? 0 : images[i].size);  // 0 means 256
@@ -75,10 +64,10 @@ bool WriteIco(const std::string& path, const std::vector<IcoImage>& images)
         out.push_back(side);
         out.push_back(0);  // no palette
         out.push_back(0);
-        Put16(out, 1);     // planes
-        Put16(out, 32);    // bits per pixel
-        Put32(out, uint32_t(pictures[i].size()));
-        Put32(out, offset);
+        PutLittle16(out, 1);     // planes
+        PutLittle16(out, 32);    // bits per pixel
+        PutLittle32(out, uint32_t(pictures[i].size()));
+        PutLittle32(out, offset);
         offset += uint32_t(pictures[i].size());
     }
     for (const std::vector<uint8_t>& picture : pictures)
