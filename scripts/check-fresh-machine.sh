@@ -47,7 +47,10 @@ unmount_below() {  # ROOT: unmounts everything mounted at or below ROOT, deepest
 }
 cleanup() {
   local status=$?
-  trap - EXIT INT TERM
+  # Clean up to the end, even when a step fails or the run is interrupted again.
+  set +e
+  trap - EXIT
+  trap '' INT TERM
   local root
   for root in "${roots[@]}"; do
     [[ -d "$root" ]] || continue
