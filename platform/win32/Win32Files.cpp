@@ -2,10 +2,6 @@
 // are opened: a device (NUL, CON, a serial port), a pipe or a directory could block the
 // reader or feed it endless bytes, so such a name is refused at once as a file that cannot be
 // opened. A File is the file's HANDLE.
-#define WIN32_LEAN_AND_MEAN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <algorithm>

@@ -8,10 +8,6 @@
 #include "platform/common/Internal.h"
 #include "platform/win32/Win32.h"
 
-#define WIN32_LEAN_AND_MEAN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 #include <mmsystem.h>
 

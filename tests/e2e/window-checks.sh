@@ -40,6 +40,16 @@ client_shot() {  # client_shot FILE: the window below its menu bar
 stddev() { convert "$1" -colorspace Gray -format '%[fx:standard_deviation]' info:; }
 mean() { convert "$1" -colorspace Gray -format '%[fx:mean]' info:; }
 differ() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" != 0 ]; }
+check_live_picture() {  # check_live_picture SHOT SECONDS: a lit, moving picture and its rate
+    client_shot "$work/a.png"
+    sleep 0.7
+    client_shot "$work/b.png"
+    [ -n "${CORVANE_E2E_SHOTS:-}" ] && cp "$work/whole.png" "$CORVANE_E2E_SHOTS/$1"
+    check "awk 'BEGIN{exit !($(mean "$work/a.png") > 0.02)}'" "the picture is not black"
+    check "awk 'BEGIN{exit !($(stddev "$work/a.png") > 0.02)}'" "the picture is not uniform"
+    check "differ '$work/a.png' '$work/b.png'" "the picture changes over time"
+    check "title_has_rate $2" "the title still shows the frame rate"
+}
 finish() {  # finish SECONDS NAME: the program ends within SECONDS with exit code 0
     local code=
     for _ in $(seq $(( $1 * 10 ))); do

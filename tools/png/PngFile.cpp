@@ -47,6 +47,18 @@ bool ResolveTarget(const std::string& path, std::string* target, mode_t* mode,
     return true;
 }
 
+// A simplified-API image description of WIDTH x HEIGHT pixels in FORMAT.
+png_image ImageOf(int width, int height, png_uint_32 format)
+{
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    image.width = png_uint_32(width);
+    image.height = png_uint_32(height);
+    image.format = format;
+    return image;
+}
+
 }  // namespace
 
 bool WritePng(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb,
@@ -76,12 +88,7 @@ bool WritePng(const std::string& path, int width, int height, const std::vector<
         return Fail(error, std::strerror(why));
     }
 
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    image.width = png_uint_32(width);
-    image.height = png_uint_32(height);
-    image.format = PNG_FORMAT_RGB;
+    png_image image = ImageOf(width, height, PNG_FORMAT_RGB);
     errno = 0;
     bool ok = png_image_write_to_stdio(&image, stream, 0, rgb.data(), width * 3, nullptr) != 0 &&
               std::fflush(stream) == 0 && fchmod(descriptor, mode) == 0 &&
@@ -124,17 +131,6 @@ bool ReadPng(const std::string& path, int* width, int* height, std::vector<uint8
 
 namespace {
 
-png_image RgbaImage(int width, int height)
-{
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    image.width = png_uint_32(width);
-    image.height = png_uint_32(height);
-    image.format = PNG_FORMAT_RGBA;
-    return image;
-}
-
 bool HoldsRgba(int width, int height, const std::vector<uint8_t>& rgba)
 {
     return width > 0 && height > 0 && rgba.size() >= size_t(width) * size_t(height) * 4;
@@ -147,7 +143,7 @@ bool WritePngRgba(const std::string& path, int width, int height,
 {
     if (!HoldsRgba(width, height, rgba))
         return false;
-    png_image image = RgbaImage(width, height);
+    png_image image = ImageOf(width, height, PNG_FORMAT_RGBA);
     const int ok = png_image_write_to_file(&image, path.c_str(), 0, rgba.data(), width * 4,
                                            nullptr);
     png_image_free(&image);
@@ -158,7 +154,7 @@ std::vector<uint8_t> EncodePngRgba(int width, int height, const std::vector<uint
 {
     if (!HoldsRgba(width, height, rgba))
         return {};
-    png_image image = RgbaImage(width, height);
+    png_image image = ImageOf(width, height, PNG_FORMAT_RGBA);
     png_alloc_size_t size = 0;
     std::vector<uint8_t> bytes;
     // The first call measures, the second writes.
