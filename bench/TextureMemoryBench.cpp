@@ -157,16 +157,17 @@ Bytes ValidRunLengthRgb(int side)
     return MakeRgbRunLength(fields, rows);
 }
 
-// Run-length header and tables of 3 channels whose every row starts right after the tables
-// with `length` stored bytes; the caller appends the stored bytes.
-Bytes SharedRowTables(uint16_t xsize, uint16_t ysize, uint32_t length)
+// Run-length header and tables of `channels` channels whose every row starts right after the
+// tables with `length` stored bytes; the caller appends the stored bytes.
+Bytes SharedRowTables(uint16_t xsize, uint16_t ysize, uint32_t length, uint16_t channels = 3)
 {
     RgbFields fields;
     fields.runLength = true;
     fields.xsize = xsize;
     fields.ysize = ysize;
+    fields.zsize = channels;
     Bytes out = MakeRgbHeader(fields);
-    const uint32_t entries = 3u * ysize;
+    const uint32_t entries = uint32_t(channels) * ysize;
     const uint32_t start = 512 + 8 * entries;
     for (uint32_t i = 0; i < entries; ++i)
         Put32(out, start, true);
@@ -183,6 +184,16 @@ Bytes RowOfRuns()
         row.insert(row.end(), {0x7F, uint8_t(i)});
     row.insert(row.end(), {0x01, 7, 0x00});
     return row;
+}
+
+// The largest picture from a tiny file: every row of every channel is the one stored row of
+// runs, valid and only shared.
+bool WriteSharedRowBomb(const std::string& path, uint16_t channels)
+{
+    const Bytes row = RowOfRuns();
+    Bytes file = SharedRowTables(16384, 16384, uint32_t(row.size()), channels);
+    file.insert(file.end(), row.begin(), row.end());
+    return WriteBytes(path, file);
 }
 
 struct Case {
@@ -252,6 +263,19 @@ const Case kCases[] = {
          file.insert(file.end(), row.begin(), row.end());
          return WriteBytes(p, file);
      }},
+    // A valid 24-bit BMP of 16384 x 16384 pixels, as a sparse file of 768 MiB.
+    {"bmp-16384", "BMP 16384^2, valid, sparse", 16384, 16384,
+     [](const std::string& p) {
+         BmpFields fields;
+         fields.width = 16384;
+         fields.height = 16384;
+         return WriteBytes(p, MakeBmp(fields, {}), 54 + 16384ull * 16384 * 3);
+     }},
+    // The same picture size from 129 KB (grey) or 385 KB (three channels) of valid SGI data.
+    {"rgb-bomb-grey", "SGI 16384^2 grey, all rows one stored row", 16384, 16384,
+     [](const std::string& p) { return WriteSharedRowBomb(p, 1); }},
+    {"rgb-bomb-rgb", "SGI 16384^2 RGB, all rows one stored row", 16384, 16384,
+     [](const std::string& p) { return WriteSharedRowBomb(p, 3); }},
 };
 
 struct Measured {
