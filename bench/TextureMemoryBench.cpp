@@ -176,22 +176,26 @@ Bytes SharedRowTables(uint16_t xsize, uint16_t ysize, uint32_t length, uint16_t 
     return out;
 }
 
-// A stored row of 16384 pixels in 261 bytes: 129 runs of 127, one run of 1, the closing 0.
-Bytes RowOfRuns()
+// A stored row of `width` pixels as runs of 127 and the closing 0: 16384 pixels in 261 bytes
+// (129 runs of 127, one run of 1, the 0).
+Bytes RowOfRuns(size_t width = 16384)
 {
     Bytes row;
-    for (int i = 0; i < 129; ++i)
-        row.insert(row.end(), {0x7F, uint8_t(i)});
-    row.insert(row.end(), {0x01, 7, 0x00});
+    for (size_t done = 0, i = 0; done < width; ++i) {
+        const size_t count = std::min<size_t>(127, width - done);
+        row.insert(row.end(), {uint8_t(count), uint8_t(count == 127 ? i : 7)});
+        done += count;
+    }
+    row.push_back(0x00);
     return row;
 }
 
-// The largest picture from a tiny file: every row of every channel is the one stored row of
+// A square picture from a tiny file: every row of every channel is the one stored row of
 // runs, valid and only shared.
-bool WriteSharedRowBomb(const std::string& path, uint16_t channels)
+bool WriteSharedRowBomb(const std::string& path, uint16_t side, uint16_t channels)
 {
-    const Bytes row = RowOfRuns();
-    Bytes file = SharedRowTables(16384, 16384, uint32_t(row.size()), channels);
+    const Bytes row = RowOfRuns(side);
+    Bytes file = SharedRowTables(side, side, uint32_t(row.size()), channels);
     file.insert(file.end(), row.begin(), row.end());
     return WriteBytes(path, file);
 }
@@ -273,9 +277,12 @@ const Case kCases[] = {
      }},
     // The same picture size from 129 KB (grey) or 385 KB (three channels) of valid SGI data.
     {"rgb-bomb-grey", "SGI 16384^2 grey, all rows one stored row", 16384, 16384,
-     [](const std::string& p) { return WriteSharedRowBomb(p, 1); }},
+     [](const std::string& p) { return WriteSharedRowBomb(p, 16384, 1); }},
     {"rgb-bomb-rgb", "SGI 16384^2 RGB, all rows one stored row", 16384, 16384,
-     [](const std::string& p) { return WriteSharedRowBomb(p, 3); }},
+     [](const std::string& p) { return WriteSharedRowBomb(p, 16384, 3); }},
+    // The largest picture a shared-row file may describe, 4096 x 4096: it loads.
+    {"rgb-bomb-4096", "SGI 4096^2 RGB, all rows one stored row", 4096, 4096,
+     [](const std::string& p) { return WriteSharedRowBomb(p, 4096, 3); }},
 };
 
 struct Measured {
