@@ -68,7 +68,8 @@ bool TargetMode(const PngTarget& target, mode_t* mode, std::string* error)
     return true;
 }
 
-// The temporary file being written, for the signal handler: async-signal-safe state only.
+// The temporary file being written, for the signal handler: async-signal-safe state only,
+// so one write at a time (the programs write their pictures from one thread).
 volatile sig_atomic_t g_temporaryArmed = 0;
 int g_temporaryFolder = -1;
 char g_temporaryName[32];
