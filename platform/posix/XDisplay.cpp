@@ -3,8 +3,9 @@
 // and what to do, and ends with the start-up failure code. A busy X server now and then
 // refuses a connection (most often one made right after the same process closed another),
 // and Xlib leaves no reliable reason in errno; so a failure is tried again, spaced out, for
-// two seconds (Xlib's own complaint shown once, not for every attempt), unless the display is a local one whose server socket does not exist, which
-// no retry can mend and is answered at once. The connection that succeeded is kept open for
+// two seconds (Xlib's own complaint shown once, not for every attempt), unless the display is
+// a local one whose server socket does not exist, which no retry can mend and is answered at
+// once. The connection that succeeded is kept open for
 // the life of the process instead of being closed just before GLUT connects.
 //
 // Xlib itself can block for ever: it reads the authority file to its end (a device such as

@@ -73,7 +73,8 @@ for program in "$@"; do
         fi
         check '[ -n "$display" ] && [ "$code" -eq 255 ] && [ "$ms" -lt "$limit" ] &&
                [ "$lines" -eq 1 ] && grep -qF "$names" "$err"' \
-            "$name with DISPLAY ${display:-(none: set DISPLAY to a live server)}${authority:+ XAUTHORITY $authority}: exit $code after $ms ms, $lines line: $(head -c 160 "$err")"
+            "$name with DISPLAY ${display:-(none: set DISPLAY to a live server)}${authority:+ \
+XAUTHORITY $authority}: exit $code after $ms ms, $lines line: $(head -c 160 "$err")"
     done
 done
 
@@ -87,11 +88,13 @@ for number in $(seq 2200 2299); do
         break
     fi
 done
-xauth -q -f "$work/server-auth" add ":$refusing" . "$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')" 2>/dev/null
+cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
+xauth -q -f "$work/server-auth" add ":$refusing" . "$cookie" 2>/dev/null
 : >"$work/no-cookie"
 Xvfb ":$refusing" -auth "$work/server-auth" -nolisten tcp >/dev/null 2>&1 &
 server=$!
-trap 'kill "$server" 2>/dev/null; [ -n "$listener" ] && kill "$listener" 2>/dev/null; rm -rf "$work"' EXIT
+trap 'kill "$server" 2>/dev/null; [ -n "$listener" ] && kill "$listener" 2>/dev/null
+      rm -rf "$work"' EXIT
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$refusing" ] && break; sleep 0.1; done
 for program in "$@"; do
     name=$(basename "$program")
@@ -103,7 +106,8 @@ for program in "$@"; do
     ours=$(grep -c "cannot open the X display \":$refusing\"" "$err")
     others=$(grep -vc -e "cannot open the X display" -e '^$' "$err")
     check '[ "$code" -eq 255 ] && [ "$ms" -lt 5500 ] && [ "$ours" -eq 1 ] && [ "$others" -le 1 ]' \
-        "$name refused by the server: exit $code after $ms ms, our line $ours times, $others other lines"
+        "$name refused by the server: exit $code after $ms ms, our line $ours times, \
+$others other lines"
 done
 
 echo "$passed passed, $failed failed"

@@ -141,7 +141,8 @@ done
 wait "$pid"
 code=$?
 set -- "$work"/.corvane-*
-check '[ "$sent" = yes ] && [ "$code" -eq 143 ] && [ ! -e "$1" ] && cmp -s "$work/frame.png" "$work/keep.png"' \
+check '[ "$sent" = yes ] && [ "$code" -eq 143 ] && [ ! -e "$1" ] &&
+       cmp -s "$work/frame.png" "$work/keep.png"' \
     "SIGTERM during the write leaves no temporary file and the old picture (exit $code)"
 
 run --help
