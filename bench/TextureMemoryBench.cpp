@@ -157,16 +157,17 @@ Bytes ValidRunLengthRgb(int side)
     return MakeRgbRunLength(fields, rows);
 }
 
-// Run-length header and tables of 3 channels whose every row starts right after the tables
-// with `length` stored bytes; the caller appends the stored bytes.
-Bytes SharedRowTables(uint16_t xsize, uint16_t ysize, uint32_t length)
+// Run-length header and tables of `channels` channels whose every row starts right after the
+// tables with `length` stored bytes; the caller appends the stored bytes.
+Bytes SharedRowTables(uint16_t xsize, uint16_t ysize, uint32_t length, uint16_t channels = 3)
 {
     RgbFields fields;
     fields.runLength = true;
     fields.xsize = xsize;
     fields.ysize = ysize;
+    fields.zsize = channels;
     Bytes out = MakeRgbHeader(fields);
-    const uint32_t entries = 3u * ysize;
+    const uint32_t entries = uint32_t(channels) * ysize;
     const uint32_t start = 512 + 8 * entries;
     for (uint32_t i = 0; i < entries; ++i)
         Put32(out, start, true);
@@ -175,14 +176,28 @@ Bytes SharedRowTables(uint16_t xsize, uint16_t ysize, uint32_t length)
     return out;
 }
 
-// A stored row of 16384 pixels in 261 bytes: 129 runs of 127, one run of 1, the closing 0.
-Bytes RowOfRuns()
+// A stored row of `width` pixels as runs of 127 and the closing 0: 16384 pixels in 261 bytes
+// (129 runs of 127, one run of 1, the 0).
+Bytes RowOfRuns(size_t width = 16384)
 {
     Bytes row;
-    for (int i = 0; i < 129; ++i)
-        row.insert(row.end(), {0x7F, uint8_t(i)});
-    row.insert(row.end(), {0x01, 7, 0x00});
+    for (size_t done = 0, i = 0; done < width; ++i) {
+        const size_t count = std::min<size_t>(127, width - done);
+        row.insert(row.end(), {uint8_t(count), uint8_t(count == 127 ? i : 7)});
+        done += count;
+    }
+    row.push_back(0x00);
     return row;
+}
+
+// A square picture from a tiny file: every row of every channel is the one stored row of
+// runs, valid and only shared.
+bool WriteSharedRowBomb(const std::string& path, uint16_t side, uint16_t channels)
+{
+    const Bytes row = RowOfRuns(side);
+    Bytes file = SharedRowTables(side, side, uint32_t(row.size()), channels);
+    file.insert(file.end(), row.begin(), row.end());
+    return WriteBytes(path, file);
 }
 
 struct Case {
@@ -252,6 +267,22 @@ const Case kCases[] = {
          file.insert(file.end(), row.begin(), row.end());
          return WriteBytes(p, file);
      }},
+    // A valid 24-bit BMP of 16384 x 16384 pixels, as a sparse file of 768 MiB.
+    {"bmp-16384", "BMP 16384^2, valid, sparse", 16384, 16384,
+     [](const std::string& p) {
+         BmpFields fields;
+         fields.width = 16384;
+         fields.height = 16384;
+         return WriteBytes(p, MakeBmp(fields, {}), 54 + 16384ull * 16384 * 3);
+     }},
+    // The same picture size from 129 KB (grey) or 385 KB (three channels) of valid SGI data.
+    {"rgb-bomb-grey", "SGI 16384^2 grey, all rows one stored row", 16384, 16384,
+     [](const std::string& p) { return WriteSharedRowBomb(p, 16384, 1); }},
+    {"rgb-bomb-rgb", "SGI 16384^2 RGB, all rows one stored row", 16384, 16384,
+     [](const std::string& p) { return WriteSharedRowBomb(p, 16384, 3); }},
+    // The largest picture a shared-row file may describe, 4096 x 4096: it loads.
+    {"rgb-bomb-4096", "SGI 4096^2 RGB, all rows one stored row", 4096, 4096,
+     [](const std::string& p) { return WriteSharedRowBomb(p, 4096, 3); }},
 };
 
 struct Measured {

@@ -1,6 +1,8 @@
 // The BMP reader on byte buffers: the accepted layout, every rejected header variant, files
 // that end early at any byte, and sizes that must be refused before anything is allocated.
+#include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -28,6 +30,37 @@ void ExpectInvalid(const Bytes& file, const char* what)
     EXPECT_EQ(picture.height, 0) << what;
     std::free(picture.pixels);
 }
+
+// A file of `size` bytes that holds `head` and then zeros, as a sparse file does, without the
+// memory; counts the bytes the reader fetches.
+class SparseSource : public ByteSource {
+public:
+    SparseSource(Bytes head, uint64_t size) : head(std::move(head)), size(size) {}
+    bool Seek(uint64_t offset) override
+    {
+        if (offset > size)
+            return false;
+        position = offset;
+        return true;
+    }
+    size_t Read(void* buffer, size_t count) override
+    {
+        const size_t copied = size_t(std::min<uint64_t>(count, size - position));
+        uint8_t* out = static_cast<uint8_t*>(buffer);
+        for (size_t i = 0; i < copied; ++i, ++position)
+            out[i] = position < head.size() ? head[size_t(position)] : 0;
+        fetched += copied;
+        return copied;
+    }
+    uint64_t Size() const override { return size; }
+
+    uint64_t fetched = 0;
+
+private:
+    Bytes head;
+    uint64_t size;
+    uint64_t position = 0;
+};
 
 }  // namespace
 
@@ -145,12 +178,41 @@ TEST(BmpReader, RefusesSizesBeyondTheCapOrOverflowing)
     fields.height = kMaxImageDimension;
     ExpectInvalid(MakeBmp(fields, {}), "largest size, no data");
 
+    // Memory: the picture, not only its sides, is bounded. A valid 16384 x 16384 file with all
+    // its pixel data (768 MiB) is refused from its headers alone, before any allocation; the
+    // largest picture allowed, 4096 x 4096 or any other shape of as many pixels, loads.
+    const auto readSparse = [](int32_t width, int32_t height, BmpPicture* picture) {
+        BmpFields sides;
+        sides.width = width;
+        sides.height = height;
+        SparseSource source(MakeBmp(sides, {}), 54 + uint64_t(width) * uint64_t(height) * 3);
+        const BmpStatus status = ReadBmp(source, picture);
+        return std::make_pair(status, source.fetched);
+    };
+    BmpPicture picture;
+    auto [status, fetched] = readSparse(16384, 16384, &picture);
+    EXPECT_EQ(status, BmpStatus::kInvalidFormat);
+    EXPECT_EQ(picture.pixels, nullptr);
+    EXPECT_LE(fetched, 54u) << "only the headers are read";
+    EXPECT_EQ(readSparse(4097, 4096, &picture).first, BmpStatus::kInvalidFormat);
+    for (const auto& [width, height] : {std::pair{4096, 4096}, std::pair{16384, 1024}}) {
+        EXPECT_EQ(readSparse(width, height, &picture).first, BmpStatus::kOk) << width;
+        std::free(picture.pixels);
+    }
+
     // A smaller cap, as the fuzz targets use it.
     fields.width = 4;
     fields.height = 1;
-    BmpPicture picture;
     EXPECT_EQ(Read(MakeBmp(fields, CountingBytes(12)), &picture, 4), BmpStatus::kOk);
     std::free(picture.pixels);
     fields.width = 5;
     EXPECT_EQ(Read(MakeBmp(fields, CountingBytes(15)), &picture, 4), BmpStatus::kInvalidFormat);
+    fields.width = 4;
+    fields.height = 2;
+    const Bytes file = MakeBmp(fields, CountingBytes(24));
+    MemoryByteSource atCap(file.data(), file.size());
+    EXPECT_EQ(ReadBmp(atCap, &picture, 4, 8), BmpStatus::kOk);
+    std::free(picture.pixels);
+    MemoryByteSource overCap(file.data(), file.size());
+    EXPECT_EQ(ReadBmp(overCap, &picture, 4, 7), BmpStatus::kInvalidFormat);
 }

@@ -1,6 +1,8 @@
 // The SGI RGB reader on byte buffers: both byte orders, verbatim and run-length storage,
 // grey and four-channel files, and the damaged variants it must refuse without reading
 // outside its buffers or the file.
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "TextureTestFiles.h"
@@ -49,6 +51,28 @@ void ExpectInvalid(const Bytes& file, const std::string& what)
     const Loaded loaded = Load(file);
     EXPECT_EQ(loaded.status, RgbStatus::kInvalidFile) << what;
     EXPECT_EQ(loaded.image, nullptr) << what;
+}
+
+// A run-length file of side x side pixels whose every row of every channel is one stored row
+// of runs of 7: valid rows, only shared, so a file of a few hundred KB describes 1 GiB.
+Bytes SharedRowFile(uint16_t side, uint16_t channels)
+{
+    Bytes row;
+    for (size_t left = side; left > 0; left -= std::min<size_t>(left, 127))
+        row.insert(row.end(), {uint8_t(std::min<size_t>(left, 127)), 7});
+    row.push_back(0);
+    RgbFields fields;
+    fields.runLength = true;
+    fields.xsize = fields.ysize = side;
+    fields.zsize = channels;
+    Bytes file = MakeRgbHeader(fields);
+    const uint32_t entries = uint32_t(channels) * side;
+    for (uint32_t i = 0; i < entries; ++i)
+        Put32(file, 512 + 8 * entries, true);
+    for (uint32_t i = 0; i < entries; ++i)
+        Put32(file, uint32_t(row.size()), true);
+    file.insert(file.end(), row.begin(), row.end());
+    return file;
 }
 
 // The 2 x 2 picture whose planes are 1 2 3 4, 5 6 7 8, 9 10 11 12.
@@ -267,4 +291,20 @@ TEST(RgbReader, FetchesOnlyWhatThePictureNeeds)
     file.resize(512 + 8 * 3 * shared.ysize + stored.size());
     EXPECT_LE(fetch(file, &pixels), mostNeeded(shared));
     EXPECT_EQ(pixels, Bytes(3 * 4 * 64, 9));
+
+    // The picture is bounded, not only its sides: 16384 x 16384 from one shared stored row
+    // (129 KB grey, 385 KB in three channels) would take 768 MiB, then 1 GiB as RGBA. It is
+    // refused from the header, before a table entry or a row is read or a buffer sized. At
+    // 4096 x 4096, the most pixels allowed, the same file loads.
+    for (const uint16_t channels : {1, 3}) {
+        EXPECT_EQ(fetch(SharedRowFile(16384, channels), &pixels), 12u) << channels;
+        EXPECT_TRUE(pixels.empty());
+        fetch(SharedRowFile(4096, channels), &pixels);
+        EXPECT_EQ(pixels.size(), 4096u * 4096 * 3) << channels;
+    }
+    RgbFields wide;
+    wide.xsize = 16384;
+    wide.ysize = 1025;
+    wide.zsize = 1;
+    ExpectInvalid(MakeRgbVerbatim(wide, Bytes(size_t(16384) * 1025, 9)), "one row over the cap");
 }

@@ -14,7 +14,8 @@ constexpr size_t kInfoHeaderSize = 40;
 
 }  // namespace
 
-BmpStatus ReadBmp(ByteSource& source, BmpPicture* picture, int32_t maxDimension)
+BmpStatus ReadBmp(ByteSource& source, BmpPicture* picture, int32_t maxDimension,
+                  int64_t maxPixels)
 {
     *picture = BmpPicture{};
 
@@ -36,7 +37,8 @@ BmpStatus ReadBmp(ByteSource& source, BmpPicture* picture, int32_t maxDimension)
     const uint32_t imageSize = LoadLittle32(info + 20);
     if (headerSize != kInfoHeaderSize || planes != 1 || bitsPerPixel != 24 || compression != 0)
         return BmpStatus::kInvalidFormat;
-    if (width <= 0 || height <= 0 || width > maxDimension || height > maxDimension)
+    if (width <= 0 || height <= 0 || width > maxDimension || height > maxDimension ||
+        int64_t(width) * height > maxPixels)
         return BmpStatus::kInvalidFormat;
     // Both sides are below 2^15 here, so the product stays below 2^32.
     const uint64_t pixelBytes = uint64_t(width) * uint64_t(height) * 3;

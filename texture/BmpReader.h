@@ -16,13 +16,16 @@ enum class BmpStatus {
 
 struct BmpPicture {
     int32_t width = 0;          // 1..maxDimension once the header is accepted, else 0
-    int32_t height = 0;         // 1..maxDimension once the header is accepted, else 0
+    int32_t height = 0;         // 1..maxDimension once the header is accepted, else 0;
+                                // width x height <= maxPixels
     uint8_t* pixels = nullptr;  // width x height pixels of blue, green, red; bottom row first;
                                 // C heap, owned by the caller after kOk
 };
 
 // Reads the whole picture. Nothing is allocated before the headers have passed every check
 // and the file is known to hold all pixel data, so a damaged header cannot cause a large
-// allocation and a truncated file never yields a half-filled picture.
+// allocation and a truncated file never yields a half-filled picture. A picture beyond either
+// limit is an invalid format, as any other size the reader does not take.
 BmpStatus ReadBmp(ByteSource& source, BmpPicture* picture,
-                  int32_t maxDimension = kMaxImageDimension);
+                  int32_t maxDimension = kMaxImageDimension,
+                  int64_t maxPixels = kMaxImagePixels);

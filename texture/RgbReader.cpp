@@ -85,7 +85,8 @@ RgbImage::~RgbImage()
     std::free(pixels);
 }
 
-RgbFile* OpenRgbFile(ByteSource& source, RgbStatus* status, int32_t maxDimension)
+RgbFile* OpenRgbFile(ByteSource& source, RgbStatus* status, int32_t maxDimension,
+                     int64_t maxPixels)
 {
     RgbFile* rgbFile = new (std::nothrow) RgbFile;
     if (!rgbFile) {
@@ -114,7 +115,8 @@ RgbFile* OpenRgbFile(ByteSource& source, RgbStatus* status, int32_t maxDimension
     const RgbFile& file = *rgbFile;
     const bool twoBytesPerChannel = (file.type & 0xFF) == 2;
     if (twoBytesPerChannel || file.xsize == 0 || file.ysize == 0 || file.zsize == 0 ||
-        file.xsize > maxDimension || file.ysize > maxDimension)
+        file.xsize > maxDimension || file.ysize > maxDimension ||
+        int64_t(file.xsize) * file.ysize > maxPixels)
         return Fail(rgbFile, status, RgbStatus::kInvalidFile);
 
     // The data must be in the file before any buffer is sized by the header. Verbatim: the
@@ -226,9 +228,9 @@ void CloseRgbFile(RgbFile* rgbFile)
 }
 
 std::unique_ptr<RgbImage> LoadRgbImage(ByteSource& source, RgbStatus* status,
-                                       int32_t maxDimension)
+                                       int32_t maxDimension, int64_t maxPixels)
 {
-    RgbFile* rgbFile = OpenRgbFile(source, status, maxDimension);
+    RgbFile* rgbFile = OpenRgbFile(source, status, maxDimension, maxPixels);
     if (!rgbFile)
         return nullptr;
     std::unique_ptr<RgbImage> image(new (std::nothrow) RgbImage);

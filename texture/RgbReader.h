@@ -23,7 +23,7 @@ struct RgbFile {
     uint16_t type = 0;       // high byte 1: run-length encoded; low byte: bytes per channel
     uint16_t dimension = 0;  // not used
     uint16_t xsize = 0;      // pixels per row, 1..maxDimension
-    uint16_t ysize = 0;      // rows, 1..maxDimension
+    uint16_t ysize = 0;      // rows, 1..maxDimension; xsize x ysize <= maxPixels
     uint16_t zsize = 0;      // channels, >= 1; channels from 3 on are never read
     ByteSource* source = nullptr;          // not owned
     std::unique_ptr<uint8_t[]> packedRow;  // 2 x xsize + 1 bytes: the part of a stored row
@@ -50,9 +50,11 @@ struct RgbImage {
 };
 
 // Reads and checks the header and, for run-length files, the row tables. Null on failure,
-// with *status saying why. The source must outlive the returned state.
+// with *status saying why; a picture beyond either limit is an invalid file, before anything
+// is allocated or any row read. The source must outlive the returned state.
 RgbFile* OpenRgbFile(ByteSource& source, RgbStatus* status,
-                     int32_t maxDimension = kMaxImageDimension);
+                     int32_t maxDimension = kMaxImageDimension,
+                     int64_t maxPixels = kMaxImagePixels);
 // Decodes row y (0 = bottom, < ysize) of channel z into destination, exactly xsize bytes;
 // z < zsize, and in a run-length file z is one of the channels read. A stored row that does
 // not decode to exactly xsize bytes is an invalid file.
@@ -63,4 +65,5 @@ void CloseRgbFile(RgbFile* rgbFile);
 
 // Open, read, close. Null on failure, with *status saying why.
 std::unique_ptr<RgbImage> LoadRgbImage(ByteSource& source, RgbStatus* status,
-                                       int32_t maxDimension = kMaxImageDimension);
+                                       int32_t maxDimension = kMaxImageDimension,
+                                       int64_t maxPixels = kMaxImagePixels);

@@ -78,6 +78,10 @@ bool WindowDestroyed();
 // Reads the current back buffer as tightly packed RGB rows, top row first.
 std::vector<uint8_t> ReadBackBufferRgb(int* width, int* height);
 
+// The largest pbuffer the EGL display's configuration can give (EGL_MAX_PBUFFER_WIDTH and
+// _HEIGHT), in pixels; false when there is no display to ask. Opens the display if needed.
+bool MaxPbufferSize(int* width, int* height);
+
 // Releases the GL context and pbuffer (the next window makes new ones).
 void Teardown();
 

@@ -501,6 +501,19 @@ std::vector<uint8_t> ReadBackBufferRgb(int* width, int* height)
     return topDown;
 }
 
+bool MaxPbufferSize(int* width, int* height)
+{
+    OffscreenState& state = State();
+    EGLint maxWidth = 0, maxHeight = 0;
+    if (!EnsureDisplay(state) ||
+        !eglGetConfigAttrib(state.display, state.eglConfig, EGL_MAX_PBUFFER_WIDTH, &maxWidth) ||
+        !eglGetConfigAttrib(state.display, state.eglConfig, EGL_MAX_PBUFFER_HEIGHT, &maxHeight))
+        return false;
+    *width = maxWidth;
+    *height = maxHeight;
+    return true;
+}
+
 void Teardown()
 {
     OffscreenState& state = State();

@@ -2,14 +2,22 @@
 # Without an X display every program of ours (the demo on FLTK; the snapshot tool and the
 # test suites on the offscreen backend, whose GLUT needs the display) says in one stderr line
 # what is missing and what to do, and ends at once with the start-up failure code (-1, seen
-# as 255): with DISPLAY unset, and with DISPLAY naming a display no server answers.
-# Usage: no-display.sh PROGRAM...
+# as 255): with DISPLAY unset, and with DISPLAY naming a display no server answers. A broken X
+# environment never hangs start-up: a display socket that accepts and never answers is given
+# up after the connection deadline (5 s), and an authority file (XAUTHORITY) that is a device
+# or a FIFO, which Xlib would read or wait on for ever, is refused before connecting.
+# A hang is cut off after 20 s and fails.
+# Usage: no-display.sh PROGRAM...   (DISPLAY: a live server, for the XAUTHORITY cases)
 set -u
+live=${DISPLAY:-}
 passed=0
 failed=0
 check() { if eval "$1"; then echo "PASS $2"; passed=$((passed + 1)); else echo "FAIL $2"; failed=$((failed + 1)); fi; }
-err=$(mktemp)
-trap 'rm -f "$err"' EXIT
+work=$(mktemp -d)
+err=$work/err
+listener=
+trap '[ -n "$listener" ] && kill "$listener" 2>/dev/null; rm -rf "$work"' EXIT
+mkfifo "$work/fifo"
 
 # A display number with neither a socket nor a lock file: nothing answers there.
 free=
@@ -19,15 +27,41 @@ for number in $(seq 1999 2099); do
         break
     fi
 done
+# A server that accepts connections and never answers, on the Linux abstract socket Xlib
+# tries first for a local display (no file needed).
+hang=
+for number in $(seq 2100 2199); do
+    if ! grep -q "@/tmp/.X11-unix/X$number\b" /proc/net/unix; then
+        hang=":$number"
+        break
+    fi
+done
+perl -MIO::Socket::UNIX -e '
+    my $server = IO::Socket::UNIX->new(Type => SOCK_STREAM(), Listen => 5,
+                                       Local => "\0/tmp/.X11-unix/X$ARGV[0]") or die "$!\n";
+    my @held;
+    while (my $client = $server->accept) { push @held, $client }' "${hang#:}" &
+listener=$!
+sleep 0.3
 
 for program in "$@"; do
     name=$(basename "$program")
-    for case in unset "$free"; do
+    for case in unset "$free" "$hang" /dev/zero /dev/urandom "$work/fifo"; do
+        display=$case
+        authority=
+        limit=1500
+        case $case in
+            /*) display=$live authority=$case ;;  # a live display, a broken authority file
+            "$hang") limit=6500 ;;                 # the connection deadline, and a margin
+        esac
         start=$(date +%s%N)
         if [ "$case" = unset ]; then
-            env -u DISPLAY "$program" >/dev/null 2>"$err"
+            env -u DISPLAY timeout -s KILL 20 "$program" >/dev/null 2>"$err"
+        elif [ -n "$authority" ]; then
+            DISPLAY="$display" XAUTHORITY="$authority" timeout -s KILL 20 "$program" \
+                >/dev/null 2>"$err"
         else
-            DISPLAY="$case" "$program" >/dev/null 2>"$err"
+            DISPLAY="$display" timeout -s KILL 20 "$program" >/dev/null 2>"$err"
         fi
         code=$?
         ms=$(( ($(date +%s%N) - start) / 1000000 ))
@@ -35,11 +69,45 @@ for program in "$@"; do
         if [ "$case" = unset ]; then
             names="DISPLAY is not set"
         else
-            names="\"$case\""
+            names="\"$display\""
         fi
-        check '[ "$code" -eq 255 ] && [ "$ms" -lt 1500 ] && [ "$lines" -eq 1 ] && grep -qF "$names" "$err"' \
-            "$name with DISPLAY $case: exit $code after $ms ms, $lines line: $(head -c 160 "$err")"
+        check '[ -n "$display" ] && [ "$code" -eq 255 ] && [ "$ms" -lt "$limit" ] &&
+               [ "$lines" -eq 1 ] && grep -qF "$names" "$err"' \
+            "$name with DISPLAY ${display:-(none: set DISPLAY to a live server)}${authority:+ \
+XAUTHORITY $authority}: exit $code after $ms ms, $lines line: $(head -c 160 "$err")"
     done
+done
+
+# A server that refuses this client (its cookie is not in the authority file given): the
+# retries end after two seconds, with our line and Xlib's own complaint once, not once an
+# attempt.
+refusing=
+for number in $(seq 2200 2299); do
+    if [ ! -e "/tmp/.X11-unix/X$number" ] && [ ! -e "/tmp/.X$number-lock" ]; then
+        refusing=$number
+        break
+    fi
+done
+cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
+xauth -q -f "$work/server-auth" add ":$refusing" . "$cookie" 2>/dev/null
+: >"$work/no-cookie"
+Xvfb ":$refusing" -auth "$work/server-auth" -nolisten tcp >/dev/null 2>&1 &
+server=$!
+trap 'kill "$server" 2>/dev/null; [ -n "$listener" ] && kill "$listener" 2>/dev/null
+      rm -rf "$work"' EXIT
+for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$refusing" ] && break; sleep 0.1; done
+for program in "$@"; do
+    name=$(basename "$program")
+    start=$(date +%s%N)
+    DISPLAY=":$refusing" XAUTHORITY="$work/no-cookie" timeout -s KILL 20 "$program" \
+        >/dev/null 2>"$err"
+    code=$?
+    ms=$(( ($(date +%s%N) - start) / 1000000 ))
+    ours=$(grep -c "cannot open the X display \":$refusing\"" "$err")
+    others=$(grep -vc -e "cannot open the X display" -e '^$' "$err")
+    check '[ "$code" -eq 255 ] && [ "$ms" -lt 5500 ] && [ "$ours" -eq 1 ] && [ "$others" -le 1 ]' \
+        "$name refused by the server: exit $code after $ms ms, our line $ours times, \
+$others other lines"
 done
 
 echo "$passed passed, $failed failed"

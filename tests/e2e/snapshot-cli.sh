@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # corvane-snapshot's command line, which tools outside the project rely on: the PNG it
-# writes (and what it never destroys), message boxes on stderr, the exit code, scripted
-# commands and keys, usage errors, bench output, and --full-extent drawing the same frame.
+# writes (and what it never destroys, wherever it is run from), message boxes on stderr, the
+# exit code, scripted commands and keys, usage errors and sizes it refuses, bench output, and
+# --full-extent drawing the same frame.
 # Usage: snapshot-cli.sh CORVANE_SNAPSHOT ASSETS_DIR   (needs DISPLAY)
 set -u
 snapshot=$1
@@ -90,6 +91,59 @@ for out in "$work/missing/frame.png" "$work/folder.png" "$work/full.png"; do
 done
 check '[ -d "$work/folder.png" ] && [ -L "$work/full.png" ]' "the folder and the link stay"
 check '[ -z "$(find "$work" -name ".*" -newer "$work/frame.png")" ]' "no temporary file is left"
+
+# --out is fixed before the run changes into --assets: from a working directory deeper than
+# PATH_MAX (4096 bytes) a relative name lands there, never in the assets folder.
+mkdir "$work/assets"
+cp "$assets"/*.bmp "$work/assets/"
+long=$(printf 'd%.0s' $(seq 200))
+program=$(realpath "$snapshot")
+(
+    cd "$work" || exit 1
+    for _ in $(seq 22); do mkdir "$long" && cd "$long" || exit 1; done
+    "$program" --assets "$work/assets" --size 64x48 --out floor.bmp 2>"$work/err"
+    echo "$? $(identify -format %m floor.bmp 2>/dev/null)" >"$work/deep"
+)
+check '[ "$(cat "$work/deep")" = "0 PNG" ] && cmp -s "$assets/floor.bmp" "$work/assets/floor.bmp"' \
+    "a relative --out from a 4,400-byte working directory is written there, not in --assets"
+# Any legal name fits beside its temporary file; a link to a file not there yet is written
+# through to its target.
+name=$(printf 'n%.0s' $(seq 246)).png
+run --assets "$assets" --size 64x48 --out "$work/$name"
+check '[ "$code" -eq 0 ] && [ "$(identify -format "%w" "$work/$name")" = 64 ]' "a 250-byte name is written"
+mkdir "$work/later"
+ln -s later/fresh.png "$work/dangling.png"
+run --assets "$assets" --size 64x48 --out "$work/dangling.png"
+check '[ "$code" -eq 0 ] && [ -L "$work/dangling.png" ] &&
+       [ "$(identify -format "%w" "$work/later/fresh.png")" = 64 ]' \
+    "a link to a file not there yet is written through to its target"
+# Sizes it cannot draw are refused at once, in one line.
+for size in 16384x16384 8193x64; do
+    run --assets "$assets" --size "$size" --frames 1 --out "$work/huge.png"
+    check '[ "$code" -eq 2 ] && [ "$(wc -l <"$work/err")" -eq 1 ] && [ ! -e "$work/huge.png" ]' \
+        "--size $size is refused in one line"
+done
+# SIGTERM while the PNG is written removes the temporary file, keeps the old picture and
+# ends the process as the signal does (128 + 15).
+cp "$work/frame.png" "$work/keep.png"
+"$snapshot" --assets "$assets" --size 2048x2048 --out "$work/keep.png" 2>"$work/err" &
+pid=$!
+sent=
+while kill -0 "$pid" 2>/dev/null; do
+    set -- "$work"/.corvane-*
+    if [ -e "$1" ]; then
+        kill -TERM "$pid"
+        sent=yes
+        break
+    fi
+    sleep 0.01
+done
+wait "$pid"
+code=$?
+set -- "$work"/.corvane-*
+check '[ "$sent" = yes ] && [ "$code" -eq 143 ] && [ ! -e "$1" ] &&
+       cmp -s "$work/frame.png" "$work/keep.png"' \
+    "SIGTERM during the write leaves no temporary file and the old picture (exit $code)"
 
 run --help
 check '[ "$code" -eq 0 ] && grep -q "^usage:" "$work/out" && grep -q "light2-glass" "$work/out"' \

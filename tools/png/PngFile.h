@@ -6,9 +6,32 @@
 #include <string>
 #include <vector>
 
-// Writes the picture to a temporary file beside `path` and renames it over `path` when it is
-// complete; a link at `path` is written through. On failure nothing at `path` changes, no
-// temporary file stays, and *error (when given) says why.
+// Where a picture goes, fixed once: the folder it lands in, held open, and its name there.
+// A link at the path is followed to the file it names, existing or not, so the link stays a
+// link. Held as a folder and a name, never as a rebuilt path, so a later change of the working
+// directory does not move it and no path length limits it.
+class PngTarget {
+public:
+    PngTarget() = default;
+    ~PngTarget();
+    PngTarget(const PngTarget&) = delete;
+    PngTarget& operator=(const PngTarget&) = delete;
+
+    // False, with *error saying why, when the folder cannot be opened or what stands at the
+    // path (after links) is not a regular file.
+    bool Open(const std::string& path, std::string* error = nullptr);
+
+    int folder = -1;   // open descriptor of the target's folder, -1 before Open succeeds
+    std::string name;  // the target's name in that folder, without a slash
+};
+
+// Writes the picture to a temporary file in the target's folder and renames it over the
+// target when it is complete. On failure nothing at the target changes, no temporary file
+// stays, and *error (when given) says why. SIGINT, SIGTERM and SIGHUP during the write remove
+// the temporary file, then end the process as the signal would have.
+bool WritePng(const PngTarget& target, int width, int height, const std::vector<uint8_t>& rgb,
+              std::string* error = nullptr);
+// The same for a path, resolved now against the working directory.
 bool WritePng(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb,
               std::string* error = nullptr);
 // False when the file is missing or not a PNG; any PNG is converted to 8-bit RGB.

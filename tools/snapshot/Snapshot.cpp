@@ -2,7 +2,9 @@
 // frames with a scripted clock, keys and commands, writes the last frame as a PNG and, in
 // bench mode, reports the real time per frame. Message boxes go to stderr as
 // "[CAPTION] TEXT". The exit code is the application's, or 1 when the application ended
-// well but the run did not: it ended before its last frame, or the PNG could not be written.
+// well but the run did not: it ended before its last frame, or the PNG could not be written;
+// 2, before anything runs, for a usage error, a size it cannot draw or an --out it cannot
+// place.
 #include <unistd.h>
 
 #include <chrono>
@@ -21,6 +23,11 @@ namespace {
 
 namespace offscreen = platform::offscreen;
 using Clock = std::chrono::steady_clock;
+
+// The largest picture side drawn, whatever the driver allows: 4096 x 4096 already takes about
+// 330 MB and 7 s on llvmpipe (colour, depth and stencil buffers, the frame read back twice),
+// 8192 x 8192 four times that.
+constexpr int kMostPixelsOnASide = 8192;
 
 void PrintMessageBoxes()
 {
@@ -46,10 +53,29 @@ int main(int argc, char** argv)
         std::fputs(kSnapshotUsage, stdout);
         return 0;
     }
-    if (!options.out.empty() && options.out[0] != '/') {
-        char here[4096];
-        if (getcwd(here, sizeof here))
-            options.out = std::string(here) + "/" + options.out;  // relative to the caller
+    // Sizes it cannot draw are refused before anything starts: the most it allows on a side,
+    // and the largest pbuffer the EGL display gives.
+    if (options.width > kMostPixelsOnASide || options.height > kMostPixelsOnASide) {
+        std::fprintf(stderr, "corvane-snapshot: --size %dx%d is too large: at most %d on a side\n",
+                     options.width, options.height, kMostPixelsOnASide);
+        return 2;
+    }
+    int maxWidth = 0, maxHeight = 0;
+    if (offscreen::MaxPbufferSize(&maxWidth, &maxHeight) &&
+        (options.width > maxWidth || options.height > maxHeight)) {
+        std::fprintf(stderr,
+                     "corvane-snapshot: --size %dx%d is too large: the EGL display's pbuffers "
+                     "are at most %dx%d\n",
+                     options.width, options.height, maxWidth, maxHeight);
+        return 2;
+    }
+    // The output's folder is opened here, in the caller's working directory, before the run
+    // changes into --assets: a relative --out names the caller's file, whatever its length.
+    PngTarget out;
+    if (!options.out.empty() && !out.Open(options.out, &error)) {
+        std::fprintf(stderr, "corvane-snapshot: cannot write %s: %s\n", options.out.c_str(),
+                     error.c_str());
+        return 2;
     }
     if (chdir(options.assets.c_str()) != 0) {
         std::fprintf(stderr, "corvane-snapshot: cannot enter %s\n", options.assets.c_str());
@@ -105,7 +131,7 @@ int main(int argc, char** argv)
                      options.out.empty() ? "" : "; nothing written to ", options.out.c_str());
         failed = true;
     } else if (!options.out.empty() &&
-               !WritePng(options.out, pictureWidth, pictureHeight, picture, &error)) {
+               !WritePng(out, pictureWidth, pictureHeight, picture, &error)) {
         std::fprintf(stderr, "corvane-snapshot: cannot write %s: %s\n", options.out.c_str(),
                      error.c_str());
         failed = true;

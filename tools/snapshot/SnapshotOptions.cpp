@@ -134,7 +134,8 @@ bool ParseSnapshotOptions(int argc, char** argv, SnapshotOptions* options, std::
         if (option == "--assets") {
             options->assets = value;
         } else if (option == "--size") {
-            ok = ParsePair(value, 'x', 1, 16384, &options->width, &options->height);
+            // Any positive size parses; main refuses what cannot be drawn, in one line.
+            ok = ParsePair(value, 'x', 1, 0x7FFFFFFF, &options->width, &options->height);
         } else if (option == "--frames") {
             ok = ParseInt(value.c_str(), 1, kMaxFrames, &options->frames);
         } else if (option == "--step-ms") {
