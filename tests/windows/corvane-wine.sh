@@ -13,7 +13,7 @@ exe=$1
 probe=$2
 assets=$3
 version=$4
-wine=$(command -v /usr/lib/wine/wine64 wine64 wine | head -n 1)
+wine=$(command -v /usr/lib/wine/wine64 || command -v wine64 || command -v wine)
 source "$(dirname "$0")/../e2e/window-checks.sh"
 menu_bar_height=24
 ask() { "$wine" "$probe" "$@" 2>/dev/null | tr -d '\r'; }  # window_probe QUESTION ARGUMENT

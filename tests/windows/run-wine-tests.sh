@@ -19,8 +19,8 @@ stage() {  # stage NAME: prints how long the stage before it took
 "$root/scripts/build-windows.sh"
 stage "the Windows build"
 
-wine=$(command -v /usr/lib/wine/wine64 wine64 wine | head -n 1)
-wineserver=$(command -v /usr/lib/wine/wineserver wineserver | head -n 1)
+wine=$(command -v /usr/lib/wine/wine64 || command -v wine64 || command -v wine)
+wineserver=$(command -v /usr/lib/wine/wineserver || command -v wineserver)
 WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/corvane-wine.XXXXXX")
 export WINEPREFIX
 # Also when interrupted: the server and its processes end, then the prefix goes.
