@@ -133,6 +133,7 @@ bool ParseSnapshotOptions(int argc, char** argv, SnapshotOptions* options, std::
         bool ok = true;
         if (option == "--assets") {
             options->assets = value;
+            options->assetsGiven = true;
         } else if (option == "--size") {
             ok = ParsePair(value, 'x', 1, 16384, &options->width, &options->height);
         } else if (option == "--frames") {
