@@ -55,13 +55,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "corvane-snapshot: cannot enter %s\n", options.assets.c_str());
         return 2;
     }
-    if (!options.assetsGiven) {
-        // The pictures are read from the working directory: say which, since a run from the
-        // wrong one still ends well, with three error boxes.
-        char here[4096];
-        std::fprintf(stderr, "corvane-snapshot: no --assets given: reading the pictures in %s\n",
-                     getcwd(here, sizeof here) ? here : ".");
-    }
 
     offscreen::Config config;
     config.clientWidth = options.width;
@@ -96,6 +89,14 @@ int main(int argc, char** argv)
 
     int exitCode = 0;
     platform::Startup(&argc, argv);
+    if (!options.assetsGiven) {
+        // The pictures are read from the working directory: say which, since a run from the
+        // wrong one still ends well, with three error boxes. (After start-up: without a
+        // display the run ends there with its one line.)
+        char here[4096];
+        std::fprintf(stderr, "corvane-snapshot: no --assets given: reading the pictures in %s\n",
+                     getcwd(here, sizeof here) ? here : ".");
+    }
     try {
         exitCode = CorvaneMain(&kCorvaneModule);
     } catch (const offscreen::ExitRequest& request) {
