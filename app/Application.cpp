@@ -187,7 +187,10 @@ void Application::Shutdown()
 
 void Application::ReportLastError(const char* message)
 {
-    char* systemText = platform::SystemErrorText(platform::LastErrorCode());
+    // Taken once: asking for the text is a platform call too, and when the system has no
+    // text it records a failure of its own (Win32's FormatMessageA does).
+    const unsigned code = platform::LastErrorCode();
+    char* systemText = platform::SystemErrorText(code);
     std::string text = message;
     text += "\n\n";
     if (systemText && systemText[0] != '\0') {
@@ -195,8 +198,7 @@ void Application::ReportLastError(const char* message)
     } else {
         char fallback[96];
         std::snprintf(fallback, sizeof fallback,
-                      "The system gave no further details (error code %u).",
-                      platform::LastErrorCode());
+                      "The system gave no further details (error code %u).", code);
         text += fallback;
     }
     platform::ShowMessageBox(nullptr, text.c_str(), "Error", platform::kIconError);
@@ -246,7 +248,15 @@ intptr_t Application::HandleMessage(platform::Window* messageWindow, unsigned me
 
 void Application::OnCommand(uintptr_t wParam)
 {
-    switch (unsigned(wParam & 0xFFFF)) {
+    const unsigned id = unsigned(wParam & 0xFFFF);
+    // A message box of start-up (a texture's error) runs its modal loop before the scene
+    // exists, and on Win32 the main window stays enabled behind a box without owner, so its
+    // menu can send commands then. Until the scene exists only those that leave it alone act.
+    if (!scene && id != kCommandAbout && id != kCommandPause && id != kCommandExit) {
+        UpdateMenu();
+        return;
+    }
+    switch (id) {
     case kCommandAbout:
         platform::ShowMessageBox(window, kAboutText, "About This Demo",
                                  platform::kIconInformation);
@@ -299,16 +309,20 @@ void Application::OnCommand(uintptr_t wParam)
 
 void Application::UpdateMenu()
 {
+    if (!menu)
+        return;  // a command inside window creation: the menu is not fetched yet
     platform::CheckMenuItem(menu, kCommandPause, paused);
     platform::EnableMenuItem(menu, kCommandSingleStep, paused);
-    platform::CheckMenuItem(menu, kCommandRotate, scene->rotate != 0);
-    platform::CheckMenuItem(menu, kCommandLight1Enabled, scene->light1Enabled != 0);
-    platform::CheckMenuItem(menu, kCommandLight1Glass, scene->light1Glass != 0);
-    platform::CheckMenuItem(menu, kCommandLight1Move, scene->light1Moving != 0);
-    platform::CheckMenuItem(menu, kCommandLight2Enabled, scene->light2Enabled != 0);
-    platform::CheckMenuItem(menu, kCommandLight2Glass, scene->light2Glass != 0);
-    platform::CheckMenuItem(menu, kCommandLight2Move, scene->light2Moving != 0);
-    platform::CheckMenuItem(menu, kCommandShadow, scene->shadow != 0);
+    if (scene) {  // not yet while a box of start-up is open
+        platform::CheckMenuItem(menu, kCommandRotate, scene->rotate != 0);
+        platform::CheckMenuItem(menu, kCommandLight1Enabled, scene->light1Enabled != 0);
+        platform::CheckMenuItem(menu, kCommandLight1Glass, scene->light1Glass != 0);
+        platform::CheckMenuItem(menu, kCommandLight1Move, scene->light1Moving != 0);
+        platform::CheckMenuItem(menu, kCommandLight2Enabled, scene->light2Enabled != 0);
+        platform::CheckMenuItem(menu, kCommandLight2Glass, scene->light2Glass != 0);
+        platform::CheckMenuItem(menu, kCommandLight2Move, scene->light2Moving != 0);
+        platform::CheckMenuItem(menu, kCommandShadow, scene->shadow != 0);
+    }
     // One stencil bit per shadowed light: with fewer than two, the command is unavailable.
     platform::EnableMenuItem(menu, kCommandShadow, g_stencilBits >= 2);
 }

@@ -49,6 +49,15 @@ def main():
     bare = os.path.join(args.build, "bench/bare_first_frame")
     assets = os.path.join(ROOT, "assets")
 
+    # What the runs need, checked before the first of them.
+    missing = [path for path in (snapshot, bare) if not os.access(path, os.X_OK)]
+    if missing:
+        sys.exit(f"light-passes: not built: {' '.join(missing)}\n"
+                 f"build them with: cmake -S {ROOT} -B {args.build} -DCORVANE_BUILD_BENCH=ON"
+                 f" && cmake --build {args.build} --target corvane-snapshot bare_first_frame")
+    if not os.environ.get("DISPLAY"):
+        sys.exit("light-passes: needs an X display (GLUT): run it through scripts/with-display.sh")
+
     print(f"{args.frames} frames per run, {args.runs} interleaved runs per mode")
     print(f"{'size':>10} {'limited ms':>16} {'full ms':>16} {'fps ratio':>16}"
           f" {'CPU ms/frame':>16}")

@@ -227,7 +227,8 @@ uint32_t TimeMs();
 
 // The code of the last failure of a platform call, 0 when none was recorded.
 unsigned LastErrorCode();
-// The system's text for an error code; empty when the system has none.
+// The system's text for an error code; empty when the system has none, and then this call
+// records a failure of its own (Win32's FormatMessageA does): take LastErrorCode first.
 // Owned by the caller.
 char* SystemErrorText(unsigned code);
 void FreeSystemErrorText(char* text);

@@ -90,7 +90,7 @@ fi
 
 echo "build-windows: building corvane.exe"
 cmake -S "$root" -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-  -DCMAKE_BUILD_TYPE=Release -DCMAKE_FIND_ROOT_PATH="$deps" -DCORVANE_BUILD_BENCH=OFF >/dev/null
+  -DCMAKE_BUILD_TYPE=Release -DCMAKE_FIND_ROOT_PATH="$deps" >/dev/null
 cmake --build "$out" -j "$jobs"
 stage "building corvane.exe and the Wine suites"
 

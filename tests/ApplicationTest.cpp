@@ -7,6 +7,7 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/Application.h"
 #include "app/Globals.h"
@@ -234,7 +235,6 @@ TEST_F(ApplicationTest, AcceleratorsToggleFlagsAndGreyedItemsSendNothing)
     offscreen::ScheduleKeyPress(1, platform::Key::kF2);     // Rotate off
     offscreen::ScheduleKeyPress(1, platform::Key::kF3);     // Shadow 2 -> 0
     offscreen::ScheduleKeyPress(2, platform::Key::kF3);     // Shadow 0 -> 1
-    offscreen::ScheduleKeyPress(2, platform::Key::kSpace);  // greyed while running
     offscreen::ScheduleCommand(2, kCommandLight2Glass);
     app->Run();
     EXPECT_EQ(app->scene->rotate, 0);
@@ -242,6 +242,52 @@ TEST_F(ApplicationTest, AcceleratorsToggleFlagsAndGreyedItemsSendNothing)
     EXPECT_EQ(app->scene->shadow, 1);
     EXPECT_EQ(app->scene->light2Glass, 0);
     EXPECT_EQ(offscreen::IdleFramesBegun(), 3);
+
+    // Paused behind the menu's back, Single Step is still greyed: Space must send nothing,
+    // though the command would now step the animation (light 2 moves).
+    app->paused = true;
+    ASSERT_FALSE(platform::IsMenuItemEnabled(Menu(), kCommandSingleStep));
+    const platform::MessageRecord space{app->window, platform::kMessageKeyDown,
+                                        uintptr_t(platform::Key::kSpace), 0};
+    const float light2Before = light2Time;
+    EXPECT_TRUE(platform::TranslateAppAccelerator(app->window, app->accelerators, space));
+    EXPECT_EQ(light2Time, light2Before) << "a greyed Single Step stepped";
+    app->UpdateMenu();
+    EXPECT_TRUE(platform::TranslateAppAccelerator(app->window, app->accelerators, space));
+    EXPECT_NE(light2Time, light2Before) << "Single Step, no longer greyed, steps";
+    EXPECT_TRUE(app->paused);
+}
+
+// A box of start-up runs a modal loop in which the menu can send commands: inside window
+// creation (the colour question: no menu fetched yet) and before the scene exists (a texture
+// error; this folder holds no pictures). They wait for the scene; About, Pause and Exit act.
+TEST_F(ApplicationTest, CommandsWhileAStartUpBoxIsOpenWaitForTheScene)
+{
+    offscreen::Config config;
+    config.grantedColorBits = 16;
+    offscreen::Configure(config);
+    for (int box : {0, 1})  // the question, then wood.bmp's error
+        for (unsigned id = kCommandPause; id <= kCommandShadow; ++id)
+            offscreen::ScheduleCommandInBox(box, id);
+    offscreen::ScheduleCommandInBox(1, kCommandAbout);
+    app = std::make_unique<Application>(&kCorvaneModule);
+    ASSERT_TRUE(app->Initialize());
+
+    std::vector<std::string> captions;
+    for (const auto& box : offscreen::MessageBoxes())
+        captions.push_back(box.caption);
+    EXPECT_EQ(captions, (std::vector<std::string>{"Warning", "Error", "About This Demo",
+                                                  "Error", "Error"}));
+    ASSERT_NE(app->scene, nullptr);
+    EXPECT_EQ(app->scene->rotate, 1);
+    EXPECT_EQ(app->scene->light1Enabled, 1);
+    EXPECT_EQ(app->scene->light2Moving, 1);
+    EXPECT_EQ(app->scene->shadow, 2);
+    EXPECT_FALSE(app->paused) << "Pause, chosen twice";
+    for (unsigned id = kCommandRotate; id <= kCommandShadow; ++id)
+        EXPECT_TRUE(platform::IsMenuItemChecked(Menu(), id)) << id;
+    app->Run();
+    EXPECT_EQ(offscreen::IdleFramesBegun(), 0) << "Exit, chosen in a box, ends the loop";
 }
 
 TEST_F(ApplicationTest, ShadowIsGreyedWithFewerThanTwoStencilBits)

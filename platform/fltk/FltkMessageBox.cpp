@@ -55,7 +55,8 @@ IconLook IconForStyle(unsigned style)
 }
 
 // What the dialog answers: the accepting button's answer (OK or Yes), or the cancelling one
-// (OK or No), which Escape and the close box also give.
+// (OK or No). Escape and the close box dismiss an OK box; a Yes/No question is answered only
+// by its buttons, as on Win32, where such a box ignores Escape and has no close box.
 struct Outcome {
     Fl_Window* dialog;
     int accept;
@@ -72,6 +73,7 @@ void Answer(void* data, bool accepted)
 
 void OnAccept(Fl_Widget*, void* data) { Answer(data, true); }
 void OnCancel(Fl_Widget*, void* data) { Answer(data, false); }
+void OnQuestionEscapeOrClose(Fl_Widget*, void*) {}
 
 // The centre the dialog opens on: the owner's frame, else the newest shown window of the
 // program (its main window), else the screen's work area.
@@ -128,7 +130,7 @@ int ShowMessageBox(Window* owner, const char* text, const char* caption, unsigne
     dialog.copy_label(caption ? caption : "");
     Outcome outcome{&dialog, yesNo ? kAnswerYes : kAnswerOk, yesNo ? kAnswerNo : kAnswerOk,
                     kAnswerOk};
-    dialog.callback(OnCancel, &outcome);
+    dialog.callback(yesNo ? OnQuestionEscapeOrClose : OnCancel, &outcome);
 
     Fl_Box icon(kMargin, kMargin, kIconSize, kIconSize, look.label);
     icon.box(FL_THIN_UP_BOX);

@@ -232,8 +232,10 @@ void SendSize(Window* window)
 {
     if (!IsLiveWindow(window) || !window->shown)
         return;
-    const int width = window->view->w();
-    const int height = window->view->h();
+    // A frame shrunk below its menu bar gives the view a negative height, which the 16 bits
+    // of the message would carry as a huge one: the client is then 0 pixels high.
+    const int width = std::max(0, window->view->w());
+    const int height = std::max(0, window->view->h());
     if (width == window->sentWidth && height == window->sentHeight)
         return;
     window->sentWidth = width;

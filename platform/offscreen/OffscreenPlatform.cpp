@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/common/Internal.h"
 
@@ -72,6 +73,7 @@ struct OffscreenState {
     std::vector<HeldRange> heldRanges;
     std::vector<ScheduledInput> inputs;
     std::vector<offscreen::RecordedMessageBox> boxes;
+    std::vector<std::pair<int, unsigned>> boxCommands;  // (box number, command id)
     std::function<void(int)> beforeSwap;
 
     EGLDisplay display = EGL_NO_DISPLAY;
@@ -381,6 +383,13 @@ int ShowMessageBox(Window*, const char* text, const char* caption, unsigned styl
     OffscreenState& state = State();
     const int answer = (style & 0x0F) == kYesNo ? state.config.yesNoAnswer : kAnswerOk;
     state.boxes.push_back({caption ? caption : "", text ? text : "", style, answer});
+    // The box's modal loop: commands chosen in the main window's menu meanwhile.
+    const int box = int(state.boxes.size()) - 1;
+    for (const auto& [number, id] : state.boxCommands) {
+        Window* window = state.window.get();
+        if (number == box && IsLive(window) && IsMenuItemEnabled(window->menu.get(), id))
+            Send(window, kMessageCommand, id, 0);
+    }
     return answer;
 }
 
@@ -419,6 +428,7 @@ void Configure(const Config& config)
     state.heldRanges.clear();
     state.inputs.clear();
     state.boxes.clear();
+    state.boxCommands.clear();
     state.beforeSwap = nullptr;
     RecordLastError(0);
 }
@@ -472,6 +482,8 @@ void PostClose()
     if (state.window && !state.window->destroyed)
         QueueMessage(state.window.get(), kMessageClose, 0, 0);
 }
+
+void ScheduleCommandInBox(int box, unsigned id) { State().boxCommands.push_back({box, id}); }
 
 int IdleFramesBegun() { return State().idleFramesBegun; }
 

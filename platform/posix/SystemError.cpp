@@ -1,5 +1,6 @@
 // The last recorded failure of a platform call and its text, for the Linux backends. Codes
 // below kPlatformErrorBase are errno values; from there up they are the platform's own.
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -28,6 +29,10 @@ char* SystemErrorText(unsigned code)
         if (described && std::strncmp(described, "Unknown error", 13) != 0)
             text = described;
     }
+    // Like Win32's FormatMessageA, a code without a text is a failure of this call, recorded
+    // over the code asked about: callers take the code before they ask for its text.
+    if (text[0] == '\0')
+        RecordLastError(EINVAL);
     return strdup(text);
 }
 

@@ -2,8 +2,8 @@
 # Drives the real corvane window on an X display as a user would, with xdotool and
 # ImageMagick: title with the frame rate, the icon, the menu bar, every accelerator, a picture
 # that is neither black nor still, Esc and the close box, the aspect after a resize, the
-# message boxes for About and a missing texture, centred over the window, and command-line
-# arguments left alone. Without a window manager the keyboard follows the pointer, so the
+# message boxes for About and a missing texture, centred over the window, command-line
+# arguments left alone, and the exit code when the X server goes away. Without a window manager the keyboard follows the pointer, so the
 # pointer is kept in the client area.
 # Usage: corvane-window.sh CORVANE FLTK_SMOKE ASSETS_DIR   (needs DISPLAY)
 set -u
@@ -116,5 +116,28 @@ find_window 30 || fail "the window opens after the message"
 check 'title_has_rate 10' "once answered, the demo runs on"
 xdotool key Escape
 finish 15 "and ends with exit code 0"
+
+echo "== losing the X server"
+# On an X server of its own, ended under the running demo: it ends as its manual page says.
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+lost=":$(head -n 1 "$work/display")"
+(cd "$assets" && DISPLAY="$lost" exec "$corvane") >"$work/lost.log" 2>&1 &
+pid=$!
+for _ in $(seq 300); do
+    DISPLAY="$lost" xdotool search --name '^Corvane \(' >/dev/null 2>&1 && break
+    sleep 0.1
+done
+kill "$xvfb"
+wait "$xvfb" 2>/dev/null
+code=
+for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+if ! kill -0 "$pid" 2>/dev/null; then wait "$pid"; code=$?; fi
+manual=$(sed -n '/^\.SH EXIT STATUS/,$p' "$(dirname "$0")/../../packaging/corvane.6.in")
+check '[ "$code" = 1 ] && grep -q "X I/O error" "$work/lost.log" &&
+       grep -qx "\.B 1" <<<"$manual" && grep -q "X I/O error" <<<"$manual"' \
+    "it ends with exit code 1 and Xlib's \"X I/O error\", as the manual page says (code $code)"
+pid=
 
 summary

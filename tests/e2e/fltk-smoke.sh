@@ -1,8 +1,9 @@
 #!/bin/sh
 # Drives fltk_smoke on an X display with xdotool and checks what it prints: pixel format
 # and first size, accelerators, a greyed item's key, menu choice, Escape, a held key through
-# auto-repeat, resizing, the close box, and message boxes: their answers, and where they open
-# (centred over the window, or over the screen before there is one).
+# auto-repeat, resizing (below the menu bar too), the close box, and message boxes: their
+# answers (a Yes/No question only by its buttons), and where they open (centred over the
+# window, or over the screen before there is one).
 # Usage: fltk-smoke.sh path/to/fltk_smoke [screenshot-dir]   (DISPLAY defaults to :99)
 # Needs xdotool, and ImageMagick's import when screenshots are asked for.
 set -u
@@ -140,6 +141,14 @@ xdotool windowsize "$wid" 800 625
 expect '^size 800x600 viewport=800x600' "resizing sends the new client size"
 sleep 0.5
 shot resized
+xdotool windowsize "$wid" 300 10
+expect '^size 300x0 viewport=300x0' "a frame lower than its menu bar sends a client height of 0"
+xdotool windowsize "$wid" 800 625
+sleep 0.3
+check_count() { if [ "$(count "$1")" -eq "$2" ]; then pass "$3"; else fail "$3 ($(count "$1") times '$1')"; fi; }
+check_count '^size 800x600 viewport=800x600' 2 "and growing it again sends the size back"
+xdotool mousemove --window "$wid" 320 300
+sleep 0.2
 xdotool key Escape
 expect '^keydown Escape' "Escape reaches the queue"
 expect '^command 40004' "Escape's accelerator sends Exit"
@@ -174,7 +183,13 @@ finish 3 "the window opens after the boxes"
 start --boxes
 find_box Warning
 xdotool key Escape
-expect '^box answer no' "Escape answers No"
+"$smoke" --send-close "$box"
+sleep 0.5
+expect_none '^box answer' "Escape and the close box leave a Yes/No question open"
+size=$(xdotool getwindowgeometry --shell "$box" 2>/dev/null | awk -F= '/^WIDTH=/{w=$2} /^HEIGHT=/{h=$2} END{print w, h}')
+set -- $size 0 0
+xdotool mousemove --window "$box" $(($1 - 55)) $(($2 - 21)) click 1  # the No button
+expect '^box answer no' "only its No button answers No"
 find_box Error
 xdotool key Return
 find_window || exit 1

@@ -30,6 +30,12 @@ check '[ "$code" -eq 0 ]' "a damaged texture still exits 0"
 check 'grep -qx "\[Error\] floor.bmp\\\\n\\\\nInvalid file format." "$work/err"' \
     "its message is one stderr line with the line breaks written as \\n"
 
+program=$(cd "$(dirname "$snapshot")" && pwd)/$(basename "$snapshot")
+(cd "$work/damaged" && exec "$program" --frames 1) >"$work/out" 2>"$work/err"
+code=$?
+check '[ "$code" -eq 0 ] && [ "$(grep -c "^corvane-snapshot: no --assets given: reading the pictures in $work/damaged\$" "$work/err")" -eq 1 ]' \
+    "without --assets it says once which folder it read"
+
 run --assets "$assets" --color-bits 16 --answer no
 check '[ "$code" -eq 255 ]' "answering No to the colour question exits -1, as 255"
 check 'grep -q "^\[Warning\] This Demo is optimized for 32 bits colors" "$work/err"' "the question is printed"

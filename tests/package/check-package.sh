@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the Debian package and the installed tree: lintian finds no error, the desktop entry
-# and the AppStream metadata validate, the dependencies are runtime libraries only, and a
-# tree installed by `cmake --install` under any prefix starts from / and shows its frame rate.
+# and the AppStream metadata validate, the program is hardened, the dependencies are runtime
+# libraries only, the manual page names the files where they are installed, and a tree
+# installed by `cmake --install` under any prefix starts from / and shows its frame rate.
 # Usage: check-package.sh PACKAGE.deb BUILD_DIR   (needs DISPLAY)
 set -u
 package=$1
@@ -14,16 +15,47 @@ pass() { echo "PASS $1"; }
 fail() { echo "FAIL $1"; failed=1; }
 check() { if eval "$1"; then pass "$2"; else fail "$2"; fi; }
 
-lintian --fail-on error --tag-display-limit 0 "$package" >"$work/lintian.txt" 2>&1
+lintian --fail-on error --display-info --tag-display-limit 0 "$package" >"$work/lintian.txt" 2>&1
 status=$?
 sed 's/^/  /' "$work/lintian.txt"
 check '[ $status -eq 0 ]' "lintian reports no error"
+check '! grep -q "hardening-" "$work/lintian.txt"' "lintian finds the hardening complete"
 
 dpkg-deb -x "$package" "$work/deb"
 check 'desktop-file-validate "$work"/deb/usr/share/applications/*.desktop' \
   "the desktop entry validates"
-check 'appstreamcli validate --no-net "$work"/deb/usr/share/metainfo/*.metainfo.xml >/dev/null' \
-  "the AppStream metadata validates"
+appstreamcli validate --pedantic --no-net "$work"/deb/usr/share/metainfo/*.metainfo.xml \
+  >"$work/appstream.txt" 2>&1
+status=$?
+sed 's/^/  /' "$work/appstream.txt"
+check '[ $status -eq 0 ] && ! grep -q "^[EWIP]: " "$work/appstream.txt"' \
+  "the AppStream metadata validates without a remark, even a pedantic one"
+id=$(sed -n 's:.*<id>\(.*\)</id>.*:\1:p' "$work"/deb/usr/share/metainfo/*.metainfo.xml)
+check '[ -f "$work/deb/usr/share/applications/$id.desktop" ] &&
+       grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$work"/deb/usr/share/metainfo/*.metainfo.xml' \
+  "the desktop entry is named after the AppStream id, $id"
+
+# Built with Debian's hardening flags: bound at start-up into read-only relocations, the
+# stack protector, and fortified C library calls.
+program="$work/deb/usr/libexec/corvane/corvane"
+check 'readelf -d "$program" | grep -Eq "\(FLAGS\).*BIND_NOW|\(FLAGS_1\).*NOW" &&
+       readelf -lW "$program" | grep -q GNU_RELRO' "the program is linked with relro and bindnow"
+check 'readelf --dyn-syms -W "$program" | grep -q " __stack_chk_fail" &&
+       readelf --dyn-syms -W "$program" | grep -Eq " __[a-z]+_chk(@|$)"' \
+  "the program calls the stack protector and fortified functions"
+
+# names_installed_paths PAGE ROOT PREFIX: every path the manual page names lies under the
+# prefix it was installed for and is a file there (ROOT: where that prefix was unpacked).
+names_installed_paths() {
+  local paths path
+  paths=$(zcat "$1" | grep -o "^\.I /[^ ]*" | cut -c4-)
+  [ "$(wc -w <<<"$paths")" -ge 3 ] || return 1
+  for path in $paths; do
+    [[ "$path" == "$3"/* && -f "$2$path" ]] || { echo "  not installed: $path"; return 1; }
+  done
+}
+check 'names_installed_paths "$work/deb/usr/share/man/man6/corvane.6.gz" "$work/deb" /usr' \
+  "the package's manual page names the files where the package puts them"
 depends=$(dpkg-deb -f "$package" Depends)
 echo "  Depends: $depends"
 check '[ -n "$depends" ] && ! grep -q -- "-dev\b" <<<"$depends"' \
@@ -34,6 +66,8 @@ for size in 48 128 256; do
 done
 
 cmake --install "$build" --prefix "$work/prefix" >/dev/null
+check 'names_installed_paths "$work/prefix/share/man/man6/corvane.6.gz" "" "$work/prefix"' \
+  "under --prefix the manual page names the files where they are installed"
 (cd / && exec "$work/prefix/bin/corvane") >"$work/run.log" 2>&1 &
 pid=$!
 title=

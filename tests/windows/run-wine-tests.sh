@@ -18,6 +18,8 @@ stage() {  # stage NAME: prints how long the stage before it took
 
 "$root/scripts/build-windows.sh"
 stage "the Windows build"
+# How the cross build configures by itself: its tests, and no benchmarks even when asked.
+"$root/tests/configure/plain-cmake.sh" "$root" --windows "$out/deps"
 
 wine=$(command -v /usr/lib/wine/wine64 || command -v wine64 || command -v wine)
 wineserver=$(command -v /usr/lib/wine/wineserver || command -v wineserver)

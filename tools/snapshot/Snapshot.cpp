@@ -115,6 +115,14 @@ int main(int argc, char** argv)
 
     int exitCode = 0;
     platform::Startup(&argc, argv);
+    if (!options.assetsGiven) {
+        // The pictures are read from the working directory: say which, since a run from the
+        // wrong one still ends well, with three error boxes. (After start-up: without a
+        // display the run ends there with its one line.)
+        char here[4096];
+        std::fprintf(stderr, "corvane-snapshot: no --assets given: reading the pictures in %s\n",
+                     getcwd(here, sizeof here) ? here : ".");
+    }
     try {
         exitCode = CorvaneMain(&kCorvaneModule);
     } catch (const offscreen::ExitRequest& request) {

@@ -133,6 +133,7 @@ bool ParseSnapshotOptions(int argc, char** argv, SnapshotOptions* options, std::
         bool ok = true;
         if (option == "--assets") {
             options->assets = value;
+            options->assetsGiven = true;
         } else if (option == "--size") {
             // Any positive size parses; main refuses what cannot be drawn, in one line.
             ok = ParsePair(value, 'x', 1, 0x7FFFFFFF, &options->width, &options->height);

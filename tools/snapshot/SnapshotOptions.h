@@ -19,6 +19,7 @@ struct SnapshotKeyHold {
 
 struct SnapshotOptions {
     std::string assets = ".";
+    bool assetsGiven = false;  // --assets was given
     int width = 640;
     int height = 480;
     int frames = 1;

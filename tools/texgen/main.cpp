@@ -3,6 +3,7 @@
 // icon into icons/ below it: corvane-48.png, corvane-128.png, corvane-256.png for the desktop
 // and corvane.ico (16, 32, 48 and 256 pixels) for the Windows build.
 // Everything is computed from fixed seeds, so every run writes the same bytes.
+// Usage: corvane-texgen [DIR] | --help; anything else is a usage error (exit 2).
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -17,6 +18,12 @@
 #include "tools/png/PngFile.h"
 
 namespace {
+
+const char kUsage[] =
+    "usage: corvane-texgen [DIR]\n"
+    "  writes wood.bmp, floor.bmp and stained.bmp into DIR (default: the current folder)\n"
+    "  and the icon into DIR/icons: corvane-48.png, corvane-128.png, corvane-256.png and\n"
+    "  corvane.ico\n";
 
 bool WriteIcons(const std::string& directory)
 {
@@ -44,6 +51,17 @@ bool WriteIcons(const std::string& directory)
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::string(argv[1]) == "--help") {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    // One folder at most; a name that starts with '-' is an option mistyped, not a folder.
+    if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
+        std::fprintf(stderr, "corvane-texgen: %s%s\n%s",
+                     argc > 2 ? "one folder at most" : "unknown option ",
+                     argc > 2 ? "" : argv[1], kUsage);
+        return 2;
+    }
     const std::string directory = argc > 1 ? argv[1] : ".";
     constexpr int kSize = 256;
     struct Picture {
