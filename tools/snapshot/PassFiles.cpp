@@ -131,7 +131,7 @@ bool WritePassFiles(const std::string& folder, const std::vector<PassPicture>& p
         return Fail(error, folder + ": not a folder");
 
     std::vector<std::string> written;
-    std::string text = "# The passes of frame " + std::to_string(frame) + " (" +
+    std::string text = "# The passes of frame " + std::to_string(frame + 1) + " (" +
                        std::to_string(pictures[0].width) + "x" +
                        std::to_string(pictures[0].height) +
                        "), in drawing order, with the GL state each draws with. light-bodies\n"

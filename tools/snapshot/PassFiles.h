@@ -21,6 +21,6 @@ std::vector<uint8_t> ContactSheet(const std::vector<PassPicture>& pictures, int*
 
 // Creates `folder` when it is missing (its parent must exist) and writes the files into it,
 // removing pass pictures of an earlier run that this frame did not draw. frame: the 0-based
-// idle frame shown, for passes.txt. False with a reason in *error on the first failure.
+// idle frame shown, written 1-based in passes.txt (frame 30 of --frames 30). False with a reason in *error on the first failure.
 bool WritePassFiles(const std::string& folder, const std::vector<PassPicture>& pictures,
                     int frame, std::string* error);
