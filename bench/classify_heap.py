@@ -14,7 +14,8 @@ text = sys.stdin.read()
 section = text.split("MOST CALLS TO ALLOCATION FUNCTIONS", 1)[-1].split("PEAK MEMORY CONSUMERS", 1)[0]
 for block in re.split(r"\n(?=\s*\d+ calls with)", section):
     header = re.match(r"\s*(\d+) calls with", block)
-    if not header or "IdleFrame" not in block:
+    # IdleFrame is inlined into Run in an optimised build: either marks a frame's stack.
+    if not header or not re.search(r"IdleFrame|Application::Run\b", block):
         continue
     calls = int(header.group(1))
     libraries = re.findall(r"\n\s+in (\S+)", block)

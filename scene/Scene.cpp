@@ -23,6 +23,7 @@
 
 float light2Time = 0.0f;
 bool g_limitLightPasses = true;
+PassObserver* g_passObserver = nullptr;
 
 namespace {
 
@@ -40,6 +41,16 @@ constexpr float kWoodPlaneT[4] = {0.0f, 0.02236f, 0.0f, 0.5f};
 // Stencil bits: one per light, so where both shadows overlap both lights are left out.
 constexpr GLint kLight1Stencil = 1;
 constexpr GLint kLight2Stencil = 2;
+
+// Tells the observer, if there is one, that the pass is about to draw with its state set.
+inline void BeginPass(ScenePass pass)
+{
+    if (g_passObserver)
+        g_passObserver->PassBegins(pass);
+}
+
+const ScenePass kFloorLightPasses[2] = {ScenePass::kFloorLight1, ScenePass::kFloorLight2};
+const ScenePass kShapeLightPasses[2] = {ScenePass::kShapeLight1, ScenePass::kShapeLight2};
 
 void BindTexture(const Texture* texture)
 {
@@ -192,9 +203,10 @@ void Scene::ComputePassLimits()
     }
 }
 
-void Scene::RenderWithin(CDrawable& object, const PixelRect& limit) const
+void Scene::RenderWithin(CDrawable& object, const PixelRect& limit, ScenePass pass) const
 {
     if (!passLimits.on) {
+        BeginPass(pass);
         object.RenderGeometry();
         return;
     }
@@ -202,6 +214,7 @@ void Scene::RenderWithin(CDrawable& object, const PixelRect& limit) const
         return;
     glEnable(GL_SCISSOR_TEST);
     glScissor(limit.x, limit.y, limit.width, limit.height);
+    BeginPass(pass);
     object.RenderGeometry();
     glDisable(GL_SCISSOR_TEST);
 }
@@ -212,12 +225,13 @@ void Scene::MarkShadow(const CSpotLight& light, int stencilBit, const PixelRect&
     glStencilMask(GLuint(stencilBit));
     glPushMatrix();
     MultShadowMatrix(light);
-    RenderWithin(*shape, limit);
+    RenderWithin(*shape, limit,
+                 stencilBit == kLight1Stencil ? ScenePass::kShadowMark1 : ScenePass::kShadowMark2);
     glPopMatrix();
 }
 
 void Scene::AddSpotLights(CDrawable& object, const PixelRect limits[2], bool stencilled,
-                          bool light2Stencilled)
+                          bool light2Stencilled, const ScenePass passes[2])
 {
     BindTexture(g_glassTexture);
     SetTextureGeneration(true);  // stays on also without glass: texturing is then off
@@ -229,7 +243,7 @@ void Scene::AddSpotLights(CDrawable& object, const PixelRect limits[2], bool ste
         if (stencilled)
             glStencilFunc(GL_NOTEQUAL, kLight1Stencil, kLight1Stencil);
         SetupGlass(*light1, light1Glass);
-        RenderWithin(object, limits[0]);
+        RenderWithin(object, limits[0], passes[0]);
     }
     if (light2Enabled) {
         glDisable(light1->lightId);
@@ -239,7 +253,7 @@ void Scene::AddSpotLights(CDrawable& object, const PixelRect limits[2], bool ste
         else if (stencilled)
             glDisable(GL_STENCIL_TEST);  // no bit of its own: lit unmasked
         SetupGlass(*light2, light2Glass);
-        RenderWithin(object, limits[1]);
+        RenderWithin(object, limits[1], passes[1]);
     }
 }
 
@@ -316,6 +330,7 @@ void Scene::RenderFrame()
         glDisable(GL_STENCIL_TEST);
         glEnable(GL_LIGHTING);
         glEnable(GL_LIGHT0);
+        BeginPass(ScenePass::kFloorBase);
         floor->RenderGeometry();
         glDisable(GL_LIGHT0);
 
@@ -323,17 +338,18 @@ void Scene::RenderFrame()
         glDisable(GL_DEPTH_TEST);
         glEnable(GL_STENCIL_TEST);
         glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
-        AddSpotLights(*floor, passLimits.floor, true, light2Shadowed);
+        AddSpotLights(*floor, passLimits.floor, true, light2Shadowed, kFloorLightPasses);
         SetTextureGeneration(false);
         glDisable(GL_STENCIL_TEST);
     } else {
         // Without shadows the stencil buffer is neither tested nor written.
         glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_LIGHTING_BIT | GL_SCISSOR_BIT);
         glEnable(GL_LIGHT0);
+        BeginPass(ScenePass::kFloorBase);
         floor->RenderGeometry();
         glDisable(GL_LIGHT0);
         glDisable(GL_DEPTH_TEST);
-        AddSpotLights(*floor, passLimits.floor, false, false);
+        AddSpotLights(*floor, passLimits.floor, false, false, kFloorLightPasses);
         SetTextureGeneration(false);
     }
 
@@ -343,6 +359,7 @@ void Scene::RenderFrame()
     glBlendFunc(GL_DST_COLOR, GL_ZERO);
     glEnable(GL_TEXTURE_2D);
     BindTexture(g_floorTexture);
+    BeginPass(ScenePass::kFloorTexture);
     floor->RenderGeometry();
     glPopAttrib();
 
@@ -350,10 +367,11 @@ void Scene::RenderFrame()
     // added at equal depth without writing it.
     glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_LIGHTING_BIT | GL_SCISSOR_BIT);
     glEnable(GL_LIGHT0);
+    BeginPass(ScenePass::kShapeBase);
     shape->RenderGeometry();
     glDisable(GL_LIGHT0);
     glDepthMask(GL_FALSE);
-    AddSpotLights(*shape, passLimits.shape, false, false);
+    AddSpotLights(*shape, passLimits.shape, false, false, kShapeLightPasses);
 
     // Wood: the accumulated light times the wood picture, mapped by object coordinates.
     glDisable(GL_TEXTURE_GEN_Q);
@@ -366,6 +384,7 @@ void Scene::RenderFrame()
     glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_OBJECT_LINEAR);
     glTexGenfv(GL_S, GL_OBJECT_PLANE, kWoodPlaneS);
     glTexGenfv(GL_T, GL_OBJECT_PLANE, kWoodPlaneT);
+    BeginPass(ScenePass::kShapeWood);
     shape->RenderGeometry();
 
     // Specular highlights of every enabled light, added untextured and without the glass.
@@ -383,18 +402,26 @@ void Scene::RenderFrame()
     glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, kBlack.Data());
     glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, shape->specular.Data());
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, shape->shininess);
+    BeginPass(ScenePass::kShapeSpecular);
     shape->RenderGeometry();
     glPopAttrib();
 
     // Lamp bodies with their own materials, lit by the directional light; then the panes.
     glEnable(GL_LIGHT0);
+    if (light1Enabled || light2Enabled)
+        BeginPass(ScenePass::kLightBodies);
     if (light1Enabled)
         light1->Render();
     if (light2Enabled)
         light2->Render();
     glDisable(GL_LIGHT0);
-    if (light1Enabled && light1Glass)
+    const bool pane1 = light1Enabled && light1Glass, pane2 = light2Enabled && light2Glass;
+    if (pane1 || pane2)
+        BeginPass(ScenePass::kGlassPanes);
+    if (pane1)
         light1->RenderGlass();
-    if (light2Enabled && light2Glass)
+    if (pane2)
         light2->RenderGlass();
+    if (g_passObserver)
+        g_passObserver->FrameEnds();
 }

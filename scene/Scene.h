@@ -4,6 +4,7 @@
 #pragma once
 
 #include "math/ScreenBounds.h"
+#include "scene/PassObserver.h"
 
 class CDrawable;
 class OrbitCamera;
@@ -52,11 +53,12 @@ private:
     void MarkShadow(const CSpotLight& light, int stencilBit, const PixelRect& limit);
     // One additive pass over the object per enabled spot light, through its glass when the
     // glass flag is on, each within its light's limit. Stencilled: each light leaves out the
-    // pixels of its own shadow bit.
+    // pixels of its own shadow bit. passes: what the observer is told, per light.
     void AddSpotLights(CDrawable& object, const PixelRect limits[2], bool stencilled,
-                       bool light2Stencilled);
-    // The object's geometry within `limit` (when limiting); nothing when the limit is empty.
-    void RenderWithin(CDrawable& object, const PixelRect& limit) const;
+                       bool light2Stencilled, const ScenePass passes[2]);
+    // The object's geometry within `limit` (when limiting) as the given pass; nothing when
+    // the limit is empty.
+    void RenderWithin(CDrawable& object, const PixelRect& limit, ScenePass pass) const;
 
     PassLimits passLimits{};
 };

@@ -1,7 +1,8 @@
 // What the rendered frame shows: shadows darken only the floor inside them, disabled lights
 // leave no trace, the glass colours the light's cone, textures are multiplied in, pausing
-// freezes the picture, the shapes cycle, a frame leaves the GL state as it found it, and
-// limiting the spot lights' passes to what their cones reach changes no pixel.
+// freezes the picture, the shapes cycle, each pass adds its part, a frame leaves the GL state
+// as it found it, and limiting the spot lights' passes to what their cones reach changes no
+// pixel.
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <gtest/gtest.h>
@@ -19,6 +20,7 @@
 #include "scene/OrbitCamera.h"
 #include "tests/support/SceneFixture.h"
 #include "texture/Texture.h"
+#include "tools/snapshot/PassRecorder.h"
 
 namespace {
 
@@ -310,6 +312,127 @@ TEST_F(ScenePictureTest, OneStencilBitKeepsLightTwoOnTheFloor)
     Image light1Shadowed = Draw();
     scene.shadow = 0;
     EXPECT_GT(Compare(Draw(), light1Shadowed).darker, 15);
+}
+
+// A frame recorded pass by pass (corvane-snapshot --passes), by pass name.
+struct RecordedFrame {
+    std::vector<PassPicture> pictures;
+
+    const PassPicture& operator[](const std::string& name) const
+    {
+        for (const PassPicture& picture : pictures)
+            if (name == PassName(picture.pass))
+                return picture;
+        ADD_FAILURE() << "no pass " << name;
+        static const PassPicture kNone{};
+        return kNone;
+    }
+    std::string Names() const
+    {
+        std::string names;
+        for (const PassPicture& picture : pictures)
+            names += (names.empty() ? "" : " ") + std::string(PassName(picture.pass));
+        return names;
+    }
+};
+
+int Luma(const PassPicture& picture, size_t pixel)
+{
+    const uint8_t* p = &picture.rgb[pixel * 3];
+    return (p[0] * 299 + p[1] * 587 + p[2] * 114) / 1000;
+}
+
+// The pass pictures tell how the frame comes about: the floor's base pass is uncoloured,
+// each light's floor pass only adds light, only inside its scissor box and only outside its
+// own shadow bit, the marks are where the finished frame is darker, and the last pass is the
+// finished frame.
+TEST_F(ScenePictureTest, PassPicturesShowEachPassAddingItsPart)
+{
+    Step(30);  // both lights' shadows fall on the visible floor
+    PassRecorder recorder;
+    struct Restore {
+        ~Restore() { g_passObserver = nullptr; }
+    } restore;
+    g_passObserver = &recorder;
+    Scene& scene = SceneOf();
+    const Image finished = Draw();
+    const RecordedFrame shadowed{recorder.Pictures()};
+    scene.shadow = 0;
+    const Image unshadowed = Draw();
+    const RecordedFrame plain{recorder.Pictures()};
+
+    ASSERT_EQ(shadowed.Names(),
+              "shadow-marks floor-base floor-light1 floor-light2 floor-texture shape-base "
+              "shape-light1 shape-light2 shape-wood shape-specular light-bodies glass-panes");
+    EXPECT_EQ(shadowed.pictures[0].states.size(), 2u) << "one mark per light, one picture";
+    EXPECT_EQ(plain.Names(), shadowed.Names().substr(std::strlen("shadow-marks ")));
+    const PassPicture& last = shadowed.pictures.back();
+    EXPECT_TRUE(last.rgb == finished.rgb) << "the last pass is the finished frame";
+
+    const PassPicture& base = shadowed["floor-base"];
+    const size_t pixels = size_t(base.width) * size_t(base.height);
+    int coloured = 0;
+    for (size_t i = 0; i < pixels; ++i) {
+        const uint8_t* p = &base.rgb[i * 3];
+        coloured += std::max({p[0], p[1], p[2]}) - std::min({p[0], p[1], p[2]}) > 1 ? 1 : 0;
+    }
+    EXPECT_EQ(coloured, 0) << "the base pass has white light only: no glass colours";
+
+    const PassPicture& marks = shadowed["shadow-marks"];
+    const char* const lightPasses[2] = {"floor-light1", "floor-light2"};
+    const char* const before[2] = {"floor-base", "floor-light1"};
+    for (int light = 0; light < 2; ++light) {
+        const PassPicture& pass = shadowed[lightPasses[light]];
+        const PassPicture& previous = shadowed[before[light]];
+        const PassState& state = pass.states[0];
+        ASSERT_TRUE(state.scissorTest) << lightPasses[light];
+        const int* box = state.scissorBox;  // from the bottom left
+        int darker = 0, outsideChanged = 0, inShadowChanged = 0, brighter = 0;
+        for (size_t i = 0; i < pixels; ++i) {
+            const int x = int(i % size_t(base.width)), y = base.height - 1 - int(i / size_t(base.width));
+            const bool inside = x >= box[0] && x < box[0] + box[2] && y >= box[1] && y < box[1] + box[3];
+            const bool marked = marks.rgb[i * 3 + (light == 0 ? 0 : 2)] == kMarkedLevel;
+            const bool changed = std::memcmp(&pass.rgb[i * 3], &previous.rgb[i * 3], 3) != 0;
+            for (int c = 0; c < 3; ++c)
+                darker += pass.rgb[i * 3 + c] < previous.rgb[i * 3 + c] ? 1 : 0;
+            outsideChanged += !inside && changed ? 1 : 0;
+            inShadowChanged += marked && changed ? 1 : 0;
+            brighter += changed ? 1 : 0;
+        }
+        EXPECT_EQ(darker, 0) << lightPasses[light] << " only adds light";
+        EXPECT_EQ(outsideChanged, 0) << lightPasses[light] << " stays in its box";
+        EXPECT_EQ(inShadowChanged, 0) << lightPasses[light] << " leaves out its shadow";
+        EXPECT_GT(brighter, int(pixels / 20)) << lightPasses[light] << " lights the floor";
+    }
+
+    // Darker with shadows means marked; marked floor that the light reaches (where the light
+    // summed without shadows was not cut off at full brightness) and that nothing covers
+    // later is darker.
+    const PassPicture& floorDone = shadowed["floor-texture"];
+    const PassPicture& plainBase = plain["floor-base"];
+    const PassPicture& plainLight1 = plain["floor-light1"];
+    const PassPicture& plainLight2 = plain["floor-light2"];
+    int darkUnmarked = 0, markedLitNotDarker = 0, markedLit = 0;
+    for (size_t i = 0; i < pixels; ++i) {
+        const int loss = finished.Luma(int(i % size_t(base.width)), int(i / size_t(base.width))) -
+                         unshadowed.Luma(int(i % size_t(base.width)), int(i / size_t(base.width)));
+        const bool marked1 = marks.rgb[i * 3] == kMarkedLevel;
+        const bool marked2 = marks.rgb[i * 3 + 2] == kMarkedLevel;
+        darkUnmarked += loss <= -4 && !marked1 && !marked2 ? 1 : 0;
+        const bool covered = std::memcmp(&floorDone.rgb[i * 3], &last.rgb[i * 3], 3) != 0;
+        const int light1 = Luma(plainLight1, i) - Luma(plainBase, i);
+        const int light2 = Luma(plainLight2, i) - Luma(plainLight1, i);
+        const uint8_t* sum = &plainLight2.rgb[i * 3];
+        const bool clamped = std::max({sum[0], sum[1], sum[2]}) == 255;  // light lost in it
+        const bool lit = ((marked1 && light1 >= 16) || (marked2 && light2 >= 16)) && !clamped;
+        if (!covered && lit) {
+            ++markedLit;
+            markedLitNotDarker += loss >= 0 ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(darkUnmarked, 0);
+    EXPECT_GT(markedLit, int(pixels / 50));
+    EXPECT_EQ(markedLitNotDarker, 0) << "of " << markedLit;
 }
 
 // The state a frame promises to leave as it found it.

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # corvane-snapshot's command line, which tools outside the project rely on: the PNG it
 # writes (and what it never destroys, wherever it is run from), message boxes on stderr, the
-# exit code, scripted commands and keys, usage errors and sizes it refuses, bench output, and
-# --full-extent drawing the same frame.
+# exit code, scripted commands and keys, usage errors and sizes it refuses, bench output,
+# --full-extent drawing the same frame, and the pass pictures of --passes.
 # Usage: snapshot-cli.sh CORVANE_SNAPSHOT ASSETS_DIR   (needs DISPLAY)
 set -u
 snapshot=$1
@@ -159,6 +159,30 @@ run --assets "$assets" --size 320x200 --frames 40 --out "$work/extent-limited.pn
 run --assets "$assets" --size 320x200 --frames 40 --full-extent --out "$work/extent-full.png"
 check '[ "$code" -eq 0 ] && cmp -s "$work/extent-limited.png" "$work/extent-full.png"' \
     "--full-extent draws the same frame"
+
+# --passes DIR: one picture per pass drawn, in order, the last one the frame --out writes;
+# watching the passes changes no pixel; a light switched off leaves its passes out, also
+# in a folder that held them from an earlier run.
+passes="01-shadow-marks 02-floor-base 03-floor-light1 04-floor-light2 05-floor-texture
+06-shape-base 07-shape-light1 08-shape-light2 09-shape-wood 10-shape-specular 11-light-bodies
+12-glass-panes"
+run --assets "$assets" --size 320x240 --frames 30 --passes "$work/passes" --out "$work/watched.png"
+check '[ "$code" -eq 0 ] && [ ! -s "$work/err" ] &&
+       [ "$(cd "$work/passes" && ls | tr "\n" " ")" = "$(echo $passes | sed "s/ /.png /g").png passes.txt sheet.png " ]' \
+    "--passes writes the pictures of the default frame's passes, passes.txt and sheet.png"
+run --assets "$assets" --size 320x240 --frames 30 --out "$work/unwatched.png"
+check 'cmp -s "$work/passes/12-glass-panes.png" "$work/watched.png" &&
+       cmp -s "$work/watched.png" "$work/unwatched.png"' \
+    "the last pass is the frame, the same as without --passes"
+check '[ "$(grep -c "^01 shadow-marks .*stencil=NOTEQUAL" "$work/passes/passes.txt")" -eq 2 ] &&
+       grep -q "^05 floor-texture .*blend=DST_COLOR/ZERO texture=floor.bmp" "$work/passes/passes.txt" &&
+       [ "$(identify -format "%w" "$work/passes/sheet.png")" -eq 1300 ]' \
+    "passes.txt gives each pass's state; the sheet has 4 columns"
+run --assets "$assets" --size 320x240 --frames 30 --command light2@0 --passes "$work/passes"
+check '[ "$code" -eq 0 ] && ! ls "$work/passes" | grep -q light2 &&
+       ls "$work/passes" | grep -qx 09-light-bodies.png && ! grep -q LIGHT2 "$work/passes/passes.txt" &&
+       [ "$(grep -c "^01 shadow-marks" "$work/passes/passes.txt")" -eq 1 ]' \
+    "with light 2 off its passes are left out"
 
 for bad in "--frames 0" "--size 64" "--size 0x0" "--size 64x0" "--key left@5" \
            "--key sideways@1:2" "--answer maybe" "--command 40013" "--command 40013@1" \

@@ -17,6 +17,7 @@
 #include "platform/offscreen/Offscreen.h"
 #include "scene/Scene.h"
 #include "tools/png/PngFile.h"
+#include "tools/snapshot/PassesRun.h"
 #include "tools/snapshot/SnapshotOptions.h"
 
 namespace {
@@ -49,6 +50,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "corvane-snapshot: %s\n%s", error.c_str(), kSnapshotUsage);
         return 2;
     }
+    PassesRun passes(options.passes, options.frames);  // before the change of folder
+
     if (options.help) {
         std::fputs(kSnapshotUsage, stdout);
         return 0;
@@ -111,6 +114,7 @@ int main(int argc, char** argv)
             firstFrameEnd = lastFrameEnd;
         if (frame == lastFrame && !options.out.empty())
             picture = offscreen::ReadBackBufferRgb(&pictureWidth, &pictureHeight);
+        passes.BeforeSwap(frame);
     });
 
     int exitCode = 0;
@@ -144,6 +148,11 @@ int main(int argc, char** argv)
                      error.c_str());
         failed = true;
     }
+    if (!failed && !passes.Write(&error)) {
+        std::fprintf(stderr, "corvane-snapshot: cannot write the passes: %s\n", error.c_str());
+        failed = true;
+    }
+
     if (options.bench) {
         // Timed from the end of the first frame drawn to the end of the last.
         if (framesDrawn < 2) {

@@ -13,11 +13,13 @@ const char kSnapshotUsage[] =
     "                        [--command COMMAND@FRAME]... [--key NAME@FROM:TO]...\n"
     "                        [--color-bits N] [--stencil-bits N] [--answer yes|no]\n"
     "                        [--out FILE.png] [--bench] [--full-extent] [--help]\n"
+    "                        [--passes DIR]\n"
     "  commands: about pause single-step exit change-shape rotate light1 light1-glass\n"
     "            light1-move light2 light2-glass light2-move shadow, or a numeric id;\n"
     "            FRAME is 0 to N-1, the command arrives before that frame\n"
     "  keys: left right up down home end, held in frames FROM to TO-1\n"
-    "  --full-extent: draw every spot-light pass over its whole extent, unlimited\n";
+    "  --full-extent: draw every spot-light pass over its whole extent, unlimited\n"
+    "  --passes DIR: the last frame pass by pass, NN-name.png each, passes.txt, sheet.png\n";
 
 namespace {
 
@@ -117,7 +119,8 @@ bool ParseSnapshotOptions(int argc, char** argv, SnapshotOptions* options, std::
         }
         static const char* const kValued[] = {"--assets", "--size", "--frames", "--step-ms",
                                                "--command", "--key", "--color-bits",
-                                               "--stencil-bits", "--answer", "--out"};
+                                               "--stencil-bits", "--answer", "--out",
+                                               "--passes"};
         bool known = false;
         for (const char* name : kValued)
             known = known || option == name;
@@ -163,6 +166,9 @@ bool ParseSnapshotOptions(int argc, char** argv, SnapshotOptions* options, std::
         } else if (option == "--answer") {
             ok = value == "yes" || value == "no";
             options->answerYes = value == "yes";
+        } else if (option == "--passes") {
+            ok = !value.empty();
+            options->passes = value;
         } else {  // --out
             ok = !value.empty();
             options->out = value;

@@ -33,6 +33,7 @@ struct SnapshotOptions {
     bool bench = false;
     bool help = false;  // --help: print the usage, run nothing
     bool fullExtent = false;  // spot-light passes not limited to what their cones reach
+    std::string passes;  // --passes DIR, not empty when given
 };
 
 // Parses argv; false with a reason in *error for anything malformed or out of range, or a

@@ -1,0 +1,263 @@
+// Recording a frame pass by pass. Each pass's picture is read when the next pass begins (or
+// the frame ends), so it shows the buffer with that pass and every earlier one drawn. Reads
+// only: glGet*, glIsEnabled and glReadPixels, with the pixel-store state put back.
+#include "tools/snapshot/PassRecorder.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+#include "app/Globals.h"
+#include "texture/Texture.h"
+
+namespace {
+
+bool Enabled(GLenum capability) { return glIsEnabled(capability) == GL_TRUE; }
+
+GLint Integer(GLenum name)
+{
+    GLint value = 0;
+    glGetIntegerv(name, &value);
+    return value;
+}
+
+// Reads one buffer of the viewport's size as rows of `channels` bytes, top row first.
+std::vector<uint8_t> ReadBuffer(GLenum format, int channels, int* width, int* height)
+{
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const int w = std::max(1, int(viewport[2])), h = std::max(1, int(viewport[3]));
+    std::vector<uint8_t> bottomUp(size_t(w) * size_t(h) * size_t(channels));
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, w, h, format, GL_UNSIGNED_BYTE, bottomUp.data());
+    glPopClientAttrib();
+    std::vector<uint8_t> topDown(bottomUp.size());
+    const size_t row = size_t(w) * size_t(channels);
+    for (int y = 0; y < h; ++y)
+        std::memcpy(&topDown[size_t(y) * row], &bottomUp[size_t(h - 1 - y) * row], row);
+    *width = w;
+    *height = h;
+    return topDown;
+}
+
+const char* Name(GLint value)
+{
+    switch (value) {
+    case GL_NEVER: return "NEVER";
+    case GL_LESS: return "LESS";
+    case GL_EQUAL: return "EQUAL";
+    case GL_LEQUAL: return "LEQUAL";
+    case GL_GREATER: return "GREATER";
+    case GL_NOTEQUAL: return "NOTEQUAL";
+    case GL_GEQUAL: return "GEQUAL";
+    case GL_ALWAYS: return "ALWAYS";
+    case GL_KEEP: return "KEEP";
+    case GL_REPLACE: return "REPLACE";
+    case GL_INCR: return "INCR";
+    case GL_DECR: return "DECR";
+    case GL_INVERT: return "INVERT";
+    case GL_ZERO: return "ZERO";
+    case GL_ONE: return "ONE";
+    case GL_SRC_COLOR: return "SRC_COLOR";
+    case GL_ONE_MINUS_SRC_COLOR: return "ONE_MINUS_SRC_COLOR";
+    case GL_DST_COLOR: return "DST_COLOR";
+    case GL_ONE_MINUS_DST_COLOR: return "ONE_MINUS_DST_COLOR";
+    case GL_SRC_ALPHA: return "SRC_ALPHA";
+    case GL_ONE_MINUS_SRC_ALPHA: return "ONE_MINUS_SRC_ALPHA";
+    case GL_EYE_LINEAR: return "eye-linear";
+    case GL_OBJECT_LINEAR: return "object-linear";
+    case GL_SPHERE_MAP: return "sphere-map";
+    default: return "?";
+    }
+}
+
+// The file a bound texture was made from, when it is one of the application's three.
+std::string TextureName(GLint name)
+{
+    const Texture* const textures[] = {g_woodTexture, g_floorTexture, g_glassTexture};
+    const char* const files[] = {"wood.bmp", "floor.bmp", "stained.bmp"};
+    for (int i = 0; i < 3; ++i)
+        if (textures[i] && GLint(textures[i]->textureName) == name && name != 0)
+            return files[i];
+    return "texture-" + std::to_string(name);
+}
+
+std::string OnOff(bool on) { return on ? "on" : "off"; }
+
+}  // namespace
+
+PassState PassState::Read()
+{
+    PassState s{};
+    s.lighting = Enabled(GL_LIGHTING);
+    for (int i = 0; i < 3; ++i)
+        s.lights[i] = Enabled(GLenum(GL_LIGHT0 + i));
+    GLboolean colourMask[4], depthMask = GL_FALSE;
+    glGetBooleanv(GL_COLOR_WRITEMASK, colourMask);
+    s.colourWrites = colourMask[0] || colourMask[1] || colourMask[2] || colourMask[3];
+    s.depthTest = Enabled(GL_DEPTH_TEST);
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthMask);
+    s.depthWrites = depthMask == GL_TRUE;
+    s.depthFunc = Integer(GL_DEPTH_FUNC);
+    s.stencilTest = Enabled(GL_STENCIL_TEST);
+    s.stencilFunc = Integer(GL_STENCIL_FUNC);
+    s.stencilRef = Integer(GL_STENCIL_REF);
+    s.stencilValueMask = Integer(GL_STENCIL_VALUE_MASK);
+    s.stencilWriteMask = Integer(GL_STENCIL_WRITEMASK);
+    s.stencilOps[0] = Integer(GL_STENCIL_FAIL);
+    s.stencilOps[1] = Integer(GL_STENCIL_PASS_DEPTH_FAIL);
+    s.stencilOps[2] = Integer(GL_STENCIL_PASS_DEPTH_PASS);
+    s.blend = Enabled(GL_BLEND);
+    s.blendSrc = Integer(GL_BLEND_SRC);
+    s.blendDst = Integer(GL_BLEND_DST);
+    s.texture2D = Enabled(GL_TEXTURE_2D);
+    s.boundTexture = Integer(GL_TEXTURE_BINDING_2D);
+    s.textureFile = TextureName(s.boundTexture);  // while the textures exist
+    s.texGen[0] = Enabled(GL_TEXTURE_GEN_S);
+    s.texGen[1] = Enabled(GL_TEXTURE_GEN_T);
+    s.texGen[2] = Enabled(GL_TEXTURE_GEN_Q);
+    glGetTexGeniv(GL_S, GL_TEXTURE_GEN_MODE, &s.texGenModeS);
+    s.scissorTest = Enabled(GL_SCISSOR_TEST);
+    glGetIntegerv(GL_SCISSOR_BOX, s.scissorBox);
+    return s;
+}
+
+std::string PassState::Describe() const
+{
+    std::string lightList;
+    for (int i = 0; i < 3; ++i)
+        if (lights[i])
+            lightList += (lightList.empty() ? "LIGHT" : ",LIGHT") + std::to_string(i);
+    std::string text = "lighting=" + (lighting ? (lightList.empty() ? "on" : lightList) : "off");
+    text += " colour-writes=" + OnOff(colourWrites);
+    text += " depth-test=" + (depthTest ? std::string(Name(depthFunc)) : "off");
+    text += " depth-writes=" + OnOff(depthWrites);
+    if (stencilTest) {
+        char stencil[96];
+        std::snprintf(stencil, sizeof stencil, "%s/%d/0x%x op=%s/%s/%s writes=0x%x",
+                      Name(stencilFunc), int(stencilRef), unsigned(stencilValueMask) & 0xFFu,
+                      Name(stencilOps[0]), Name(stencilOps[1]), Name(stencilOps[2]),
+                      unsigned(stencilWriteMask) & 0xFFu);
+        text += " stencil=" + std::string(stencil);
+    } else {
+        text += " stencil=off";
+    }
+    text += " blend=" +
+            (blend ? std::string(Name(blendSrc)) + "/" + Name(blendDst) : std::string("off"));
+    if (texture2D) {
+        text += " texture=" + textureFile + "/";
+        if (texGen[0] || texGen[1] || texGen[2]) {
+            text += Name(texGenModeS);
+            text += "-";
+            const char coordinates[] = "STQ";
+            for (int i = 0; i < 3; ++i)
+                if (texGen[i])
+                    text += coordinates[i];
+        } else {
+            text += "own-coordinates";
+        }
+    } else {
+        text += " texture=off";
+    }
+    if (scissorTest) {
+        char box[64];
+        std::snprintf(box, sizeof box, "%d,%d,%dx%d", int(scissorBox[0]), int(scissorBox[1]),
+                      int(scissorBox[2]), int(scissorBox[3]));
+        text += " scissor=" + std::string(box);
+    } else {
+        text += " scissor=off";
+    }
+    return text;
+}
+
+const char* PassName(ScenePass pass)
+{
+    switch (pass) {
+    case ScenePass::kShadowMark1:
+    case ScenePass::kShadowMark2: return "shadow-marks";
+    case ScenePass::kFloorBase: return "floor-base";
+    case ScenePass::kFloorLight1: return "floor-light1";
+    case ScenePass::kFloorLight2: return "floor-light2";
+    case ScenePass::kFloorTexture: return "floor-texture";
+    case ScenePass::kShapeBase: return "shape-base";
+    case ScenePass::kShapeLight1: return "shape-light1";
+    case ScenePass::kShapeLight2: return "shape-light2";
+    case ScenePass::kShapeWood: return "shape-wood";
+    case ScenePass::kShapeSpecular: return "shape-specular";
+    case ScenePass::kLightBodies: return "light-bodies";
+    case ScenePass::kGlassPanes: return "glass-panes";
+    }
+    return "?";
+}
+
+namespace {
+
+bool IsMark(ScenePass pass)
+{
+    return pass == ScenePass::kShadowMark1 || pass == ScenePass::kShadowMark2;
+}
+
+}  // namespace
+
+void PassRecorder::ReadPending()
+{
+    PassPicture& picture = current.back();
+    if (IsMark(picture.pass)) {
+        stencil = ReadBuffer(GL_STENCIL_INDEX, 1, &picture.width, &picture.height);
+    } else {
+        picture.rgb = ReadBuffer(GL_RGB, 3, &picture.width, &picture.height);
+    }
+}
+
+void PassRecorder::PassBegins(ScenePass pass)
+{
+    if (!recording)
+        return;
+    if (!inFrame) {
+        current.clear();
+        stencil.clear();
+        inFrame = true;
+    }
+    if (pass == ScenePass::kShadowMark2 && !current.empty() &&
+        current.back().pass == ScenePass::kShadowMark1) {
+        current.back().states.push_back(PassState::Read());  // the same picture
+        return;
+    }
+    if (!current.empty())
+        ReadPending();
+    PassPicture picture;
+    picture.pass = pass;
+    picture.states.push_back(PassState::Read());
+    current.push_back(std::move(picture));
+}
+
+void PassRecorder::FrameEnds()
+{
+    if (!recording || !inFrame)
+        return;
+    inFrame = false;
+    if (current.empty())
+        return;
+    ReadPending();
+    // The marks over the finished frame, which is the last picture.
+    const PassPicture& last = current.back();
+    for (PassPicture& picture : current) {
+        if (!IsMark(picture.pass))
+            continue;
+        const size_t pixels = size_t(picture.width) * size_t(picture.height);
+        if (last.rgb.size() != pixels * 3 || stencil.size() != pixels)
+            break;
+        picture.rgb.resize(pixels * 3);
+        for (size_t i = 0; i < pixels; ++i) {
+            const uint8_t* p = &last.rgb[i * 3];
+            const uint8_t grey = uint8_t((p[0] * 299 + p[1] * 587 + p[2] * 114) / 2000);
+            picture.rgb[i * 3 + 0] = (stencil[i] & 1) ? kMarkedLevel : grey;
+            picture.rgb[i * 3 + 1] = grey;
+            picture.rgb[i * 3 + 2] = (stencil[i] & 2) ? kMarkedLevel : grey;
+        }
+    }
+    finished = std::move(current);
+    current.clear();
+}
