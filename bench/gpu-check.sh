@@ -37,14 +37,16 @@ while (($#)); do
   shift
 done
 for tool in convert awk; do
-  command -v "$tool" >/dev/null || { echo "gpu-check: needs $tool (ImageMagick, awk)" >&2; exit 2; }
+  command -v "$tool" >/dev/null ||
+    { echo "gpu-check: needs $tool (ImageMagick, awk)" >&2; exit 2; }
 done
 [[ -x "$snapshot" ]] || { echo "gpu-check: no $snapshot (build the Release tree)" >&2; exit 2; }
 mesa_vendor=
 for file in /usr/share/glvnd/egl_vendor.d/50_mesa.json /etc/glvnd/egl_vendor.d/50_mesa.json; do
   [[ -f "$file" ]] && { mesa_vendor=$file; break; }
 done
-[[ -n "$mesa_vendor" ]] || { echo "gpu-check: Mesa's EGL vendor file is not installed" >&2; exit 2; }
+[[ -n "$mesa_vendor" ]] ||
+  { echo "gpu-check: Mesa's EGL vendor file is not installed" >&2; exit 2; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -54,7 +56,8 @@ failed=0
 on() {
   local driver=$1; shift
   if [[ $driver == mesa ]]; then
-    __EGL_VENDOR_LIBRARY_FILENAMES=$mesa_vendor LIBGL_ALWAYS_SOFTWARE=1 GALLIUM_DRIVER=llvmpipe "$@"
+    __EGL_VENDOR_LIBRARY_FILENAMES=$mesa_vendor LIBGL_ALWAYS_SOFTWARE=1 GALLIUM_DRIVER=llvmpipe \
+      "$@"
   else
     "$@"
   fi
@@ -62,7 +65,8 @@ on() {
 shot() {  # shot DRIVER OUT SIZE FRAMES ARGS...
   local driver=$1 out=$2 size=$3 frames=$4; shift 4
   on "$driver" "$snapshot" --assets "$assets" --size "$size" --frames "$frames" --out "$out" \
-    "$@" >/dev/null 2>"$work/err" || { echo "gpu-check: snapshot failed: $(cat "$work/err")" >&2; exit 1; }
+    "$@" >/dev/null 2>"$work/err" ||
+    { echo "gpu-check: snapshot failed: $(cat "$work/err")" >&2; exit 1; }
 }
 producer() {  # producer DRIVER: the bench line's platform and renderer
   on "$1" "$snapshot" --assets "$assets" --size 64x48 --frames 2 --bench |
@@ -105,7 +109,8 @@ configs=(
 )
 ((brief)) && configs=("${configs[0]}" "${configs[2]}" "${configs[6]}" "${configs[7]}")
 echo
-echo "Pictures after $picture_frames frames (fail: over 8 levels > 0.1 % or over 32 > 0.01 % of pixels)"
+echo "Pictures after $picture_frames frames" \
+  "(fail: over 8 levels > 0.1 % or over 32 > 0.01 % of pixels)"
 printf '%-14s %-10s | %-27s | %-27s | %s\n' "" "" "default against llvmpipe" \
   "limited against full extent" ""
 printf '%-14s %-10s | %8s %9s %7s | %8s %9s %7s | %s\n' config size "over 8 %" "over 32 %" max \
@@ -131,11 +136,13 @@ for row in "${rows[@]}"; do
 done
 
 # Timing on the default driver. bench: corvane-snapshot --bench, from the completed first
-# frame to the completed last. difference: whole-process time of N frames minus that of M
-# frames, each with its last frame read back, over N - M.
+# frame to the completed last, over N frames. Over the same frames M to N - 1, limited:
+# bench of N frames less bench of M frames, and the difference method, whole-process time
+# of N frames minus that of M frames, each with its last frame read back.
 echo
-echo "Frame time on the default driver, ms per frame ($time_frames frames; difference: $time_frames minus $time_short)"
-printf '%-10s %10s %10s %8s %14s %12s\n' size limited full ratio "difference" "bench/diff"
+echo "Frame time on the default driver, ms per frame (N = $time_frames, M = $time_short)"
+printf '%-10s %10s %10s %8s | %12s %12s %10s\n' size "limited" "full" ratio "bench M..N" \
+  "difference" "bench/diff"
 bench_ms() {  # bench_ms SIZE FRAMES ARGS...
   local size=$1 frames=$2; shift 2
   "$snapshot" --assets "$assets" --size "$size" --frames "$frames" --bench "$@" |
@@ -150,12 +157,15 @@ whole_ms() {  # whole_ms SIZE FRAMES: wall time of the whole process, last frame
 for size in "${time_sizes[@]}"; do
   limited=$(bench_ms "$size" "$time_frames")
   full=$(bench_ms "$size" "$time_frames" --full-extent)
+  first=$(bench_ms "$size" "$time_short")
   long=$(whole_ms "$size" "$time_frames")
   short=$(whole_ms "$size" "$time_short")
-  awk -v s="$size" -v l="$limited" -v f="$full" -v a="$long" -v b="$short" \
+  awk -v s="$size" -v l="$limited" -v f="$full" -v e="$first" -v a="$long" -v b="$short" \
       -v n="$time_frames" -v m="$time_short" 'BEGIN {
+    t = (l * (n - 1) - e * (m - 1)) / (n - m)
     d = (a - b) / (n - m)
-    printf "%-10s %10.3f %10.3f %7.2fx %14.3f %11.2f\n", s, l, f, f / l, d, (d > 0 ? l / d : 0)
+    printf "%-10s %10.3f %10.3f %7.2fx | %12.3f %12.3f %10.2f\n", s, l, f, f / l, t, d,
+           (d > 0 ? t / d : 0)
   }'
 done
 
@@ -165,8 +175,9 @@ echo
 short_run=$(( memory_baseline < 2000 ? memory_baseline : 2000 ))
 start=$(now_ms)
 rate=$(bench_ms "$memory_size" "$short_run")
-startup_ms=$(awk -v w="$(($(now_ms) - start))" -v r="$rate" -v n="$short_run" 'BEGIN { s = w - r * n; print (s > 0 ? int(s) : 0) }')
-baseline_ms=$(awk -v s="$startup_ms" -v r="$rate" -v n="$memory_baseline" 'BEGIN { print int(s + r * n) }')
+# The baseline's time: start-up (the short run's wall time less its frames) and the frames.
+baseline_ms=$(awk -v w="$(($(now_ms) - start))" -v r="$rate" -v n="$short_run" \
+  -v b="$memory_baseline" 'BEGIN { s = w - r * n; print int((s > 0 ? s : 0) + r * b) }')
 interval=$( ((brief)) && echo 0.1 || echo 1)
 "$snapshot" --assets "$assets" --size "$memory_size" --frames "$memory_frames" >/dev/null 2>&1 &
 pid=$!
@@ -191,7 +202,8 @@ elapsed=$(($(now_ms) - start))
 growth=$((peak - baseline))
 result=ok
 ((growth > memory_limit_kb)) && { result=FAIL; failed=1; }
-echo "Resident memory on the default driver, $memory_size, $memory_frames frames in $((elapsed / 1000)) s"
+echo "Resident memory on the default driver, $memory_size," \
+  "$memory_frames frames in $((elapsed / 1000)) s"
 printf '%12s %12s %12s %12s  %s\n' "after $memory_baseline" "at the end" peak growth result
 printf '%9d kB %9d kB %9d kB %9d kB  %s\n' "$baseline" "$last" "$peak" "$growth" "$result"
 exit "$failed"

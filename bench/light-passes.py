@@ -8,8 +8,8 @@ makes the same EGL context, calls glutInit and draws one cleared frame.
 Usage: scripts/with-display.sh bench/light-passes.py BUILD_DIR [--frames N] [--runs R]
                                                       [--starts S] [--sizes WxH,...]
 Frame times are wall clock per completed frame after the first, as --bench reports them (it
-waits for the first and the last frame to finish): the median and the best of the runs (the best is the least disturbed by other work on a shared
-machine). CPU is user + system time of the whole process (all threads, start-up included)
+waits for the first and the last frame to finish): the median and the best of the runs (the
+best is the least disturbed by other work on a shared machine). CPU is user + system time of the whole process (all threads, start-up included)
 divided by the frames. Each table names the renderer (GL_RENDERER) and the EGL platform that
 produced it, as --bench and bare_first_frame print them.
 """
@@ -65,8 +65,8 @@ def main():
     producers = set()
     lines.append(f"{'size':>10} {'limited ms':>16} {'full ms':>16} {'fps ratio':>16}"
           f" {'CPU ms/frame':>16}")
-    lines.append(f"{'':>10} {'median':>8}{'best':>8} {'median':>8}{'best':>8} {'median':>8}{'best':>8}"
-                 f" {'limited':>8}{'full':>8}")
+    lines.append(f"{'':>10} {'median':>8}{'best':>8} {'median':>8}{'best':>8}"
+                 f" {'median':>8}{'best':>8} {'limited':>8}{'full':>8}")
     for size in args.sizes.split(","):
         results = {"limited": [], "full": []}
         for i in range(args.runs):

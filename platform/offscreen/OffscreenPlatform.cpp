@@ -1,7 +1,7 @@
 // The offscreen backend: the platform interface over an EGL pbuffer (surfaceless, device or
-// default display, whichever opens first), with a scripted clock and key state, recorded message boxes and ExitProcess as
-// an exception. Everything the backend knows lives in one OffscreenState object; the window
-// classes and the message queue are common/'s.
+// default display, whichever opens first), with a scripted clock and key state, recorded
+// message boxes and ExitProcess as an exception. Everything the backend knows lives in one
+// OffscreenState object; the window classes and the message queue are common/'s.
 #include "platform/offscreen/Offscreen.h"
 
 #include <EGL/egl.h>
