@@ -1,7 +1,8 @@
 // The floor under the start-up benchmark: a program that does only what every offscreen run
 // must, the same EGL context as the offscreen backend (surfaceless Mesa, desktop GL, RGBA8
 // with depth 24 and stencil 8, a 640 x 480 pbuffer), glutInit, and one cleared frame read
-// back. bench/light-passes.py times it beside corvane-snapshot --frames 1.
+// back. bench/light-passes.py times it beside corvane-snapshot --frames 1 and names the
+// renderer it prints.
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 #include <GL/freeglut.h>
@@ -42,7 +43,9 @@ int main(int argc, char** argv)
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     GLubyte pixel[4] = {};
     glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);  // waits for the frame
-    std::printf("pixel=%d,%d,%d,%d\n", pixel[0], pixel[1], pixel[2], pixel[3]);
+    const GLubyte* renderer = glGetString(GL_RENDERER);
+    std::printf("pixel=%d,%d,%d,%d platform=surfaceless renderer=\"%s\"\n", pixel[0], pixel[1],
+                pixel[2], pixel[3], renderer ? reinterpret_cast<const char*>(renderer) : "");
 
     eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     eglDestroySurface(display, surface);

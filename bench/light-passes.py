@@ -7,10 +7,11 @@ makes the same EGL context, calls glutInit and draws one cleared frame.
 
 Usage: scripts/with-display.sh bench/light-passes.py BUILD_DIR [--frames N] [--runs R]
                                                       [--starts S] [--sizes WxH,...]
-Frame times are wall clock per frame after the first, as --bench reports them: the median
-and the best of the runs (the best is the least disturbed by other work on a shared
-machine). CPU is user + system time of the whole process (all threads, start-up included)
-divided by the frames.
+Frame times are wall clock per completed frame after the first, as --bench reports them (it
+waits for the first and the last frame to finish): the median and the best of the runs (the
+best is the least disturbed by other work on a shared machine). CPU is user + system time of the whole process (all threads, start-up included)
+divided by the frames. Each table names the renderer (GL_RENDERER) and the EGL platform that
+produced it, as --bench and bare_first_frame print them.
 """
 import argparse
 import os
@@ -37,6 +38,16 @@ def run(command):
     return wall, cpu, done.stdout
 
 
+def producer(out):
+    """The 'platform=... renderer="..."' that a bench line or bare_first_frame prints."""
+    found = re.search(r'platform=(\S+) renderer="([^"]*)"', out)
+    return f'renderer="{found.group(2)}" platform={found.group(1)}' if found else "renderer unknown"
+
+
+def named(producers):
+    return "; ".join(sorted(producers))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("build")
@@ -59,10 +70,12 @@ def main():
         sys.exit("light-passes: needs an X display (GLUT): run it through scripts/with-display.sh")
 
     print(f"{args.frames} frames per run, {args.runs} interleaved runs per mode")
-    print(f"{'size':>10} {'limited ms':>16} {'full ms':>16} {'fps ratio':>16}"
+    lines = []
+    producers = set()
+    lines.append(f"{'size':>10} {'limited ms':>16} {'full ms':>16} {'fps ratio':>16}"
           f" {'CPU ms/frame':>16}")
-    print(f"{'':>10} {'median':>8}{'best':>8} {'median':>8}{'best':>8} {'median':>8}{'best':>8}"
-          f" {'limited':>8}{'full':>8}")
+    lines.append(f"{'':>10} {'median':>8}{'best':>8} {'median':>8}{'best':>8}"
+                 f" {'median':>8}{'best':>8} {'limited':>8}{'full':>8}")
     for size in args.sizes.split(","):
         results = {"limited": [], "full": []}
         for i in range(args.runs):
@@ -74,29 +87,37 @@ def main():
                     command.append("--full-extent")
                 _, cpu, out = run(command)
                 ms = float(re.search(r"ms_per_frame=([0-9.]+)", out).group(1))
+                producers.add(producer(out))
                 results[mode].append((ms, cpu * 1000.0 / args.frames))
         median = {m: statistics.median(ms for ms, _ in r) for m, r in results.items()}
         best = {m: min(ms for ms, _ in r) for m, r in results.items()}
         cpu = {m: statistics.median(c for _, c in r) for m, r in results.items()}
-        print(f"{size:>10} {median['limited']:8.2f}{best['limited']:8.2f}"
-              f" {median['full']:8.2f}{best['full']:8.2f}"
-              f" {median['full'] / median['limited']:7.2f}x{best['full'] / best['limited']:7.2f}x"
-              f" {cpu['limited']:8.2f}{cpu['full']:8.2f}")
+        lines.append(f"{size:>10} {median['limited']:8.2f}{best['limited']:8.2f}"
+                     f" {median['full']:8.2f}{best['full']:8.2f}"
+                     f" {median['full'] / median['limited']:7.2f}x"
+                     f"{best['full'] / best['limited']:7.2f}x"
+                     f" {cpu['limited']:8.2f}{cpu['full']:8.2f}")
+    print(named(producers))
+    print("\n".join(lines))
 
     starts = {"snapshot": [], "bare": []}
+    start_producers = {"snapshot": set(), "bare": set()}
     for i in range(args.starts):
         order = ["snapshot", "bare"] if i % 2 == 0 else ["bare", "snapshot"]
         for program in order:
-            command = ([snapshot, "--assets", assets, "--frames", "1"] if program == "snapshot"
-                       else [bare])
-            wall, cpu, _ = run(command)
+            # --bench waits for the first frame to finish, as the bare program's read-back does.
+            command = ([snapshot, "--assets", assets, "--frames", "1", "--bench"]
+                       if program == "snapshot" else [bare])
+            wall, cpu, out = run(command)
             starts[program].append((wall, cpu))
+            start_producers[program].add(producer(out))
     print(f"\nstart-up to the first frame, whole process, {args.starts} interleaved runs")
     print(f"{'':>10} {'median ms':>10} {'best ms':>8} {'CPU ms':>8}")
     for program in ("snapshot", "bare"):
         walls = [w * 1000.0 for w, _ in starts[program]]
         cpu = statistics.median(c for _, c in starts[program]) * 1000.0
-        print(f"{program:>10} {statistics.median(walls):10.1f} {min(walls):8.1f} {cpu:8.1f}")
+        print(f"{program:>10} {statistics.median(walls):10.1f} {min(walls):8.1f} {cpu:8.1f}"
+              f"  {named(start_producers[program])}")
     walls = {p: [w for w, _ in starts[p]] for p in starts}
     print(f"{'ratio':>10} {statistics.median(walls['snapshot']) / statistics.median(walls['bare']):9.2f}x"
           f" {min(walls['snapshot']) / min(walls['bare']):7.2f}x")

@@ -19,6 +19,9 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 run_suite release "$(release_tree "$root" -DCORVANE_BUILD_TESTS=ON -DCORVANE_BUILD_BENCH=ON)"
+# The GPU check in its brief form: on Mesa both of its columns are llvmpipe.
+echo "== GPU check (brief)"
+"$root/scripts/with-display.sh" "$root/bench/gpu-check.sh" "$root/build/release" --brief
 cmake -S "$root" -B "$root/build/sanitize" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCORVANE_SANITIZE=ON -DCORVANE_BUILD_BENCH=OFF >/dev/null
 run_suite sanitize "$root/build/sanitize"

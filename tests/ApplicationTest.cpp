@@ -4,9 +4,11 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/Application.h"
@@ -156,6 +158,73 @@ TEST_F(ApplicationTest, StartupFailuresComposeTheSystemTextAndExit)
     EXPECT_EQ(CorvaneMain(&kCorvaneModule), -1);
     EXPECT_EQ(offscreen::MessageBoxes().back().text,
               "Failed to initialize Window.\n\nInvalid argument");
+    app.reset();
+
+    // No EGL display: the pixel format fails with that reason, and what was tried is kept.
+    config = {};
+    config.eglPlatforms = {};
+    EXPECT_THROW(Start(config), offscreen::ExitRequest);
+    EXPECT_EQ(offscreen::MessageBoxes().back().text,
+              "Failed to set pixel format.\n\nNo EGL display is available.");
+    EXPECT_EQ(offscreen::DisplayAttempts(), "no platform listed");
+    EXPECT_STREQ(offscreen::DisplayPlatformName(), "");
+}
+
+// Surfaceless first; the device and the default display each give the same pbuffer, so a
+// driver without one of them still renders.
+TEST_F(ApplicationTest, EveryEglPlatformGivesTheFrame)
+{
+    using offscreen::EglPlatform;
+    const std::pair<std::vector<EglPlatform>, const char*> cases[] = {
+        {offscreen::Config().eglPlatforms, "surfaceless"},
+        {{EglPlatform::kDevice}, "device"},
+        {{EglPlatform::kDefault}, "default"},
+    };
+    for (const auto& [platforms, name] : cases) {
+        offscreen::Config config;
+        config.eglPlatforms = platforms;
+        config.idleFrameLimit = 2;
+        offscreen::Configure(config);
+        uint8_t centre[3] = {};
+        offscreen::SetBeforeSwapHook([&](int frame) {
+            int width = 0, height = 0;
+            if (frame == 1)
+                std::copy_n(&offscreen::ReadBackBufferRgb(&width, &height)[
+                                (size_t(height / 2) * width + width / 2) * 3], 3, centre);
+        });
+        EXPECT_EQ(CorvaneMain(&kCorvaneModule), 0) << name;
+        EXPECT_STREQ(offscreen::DisplayPlatformName(), name);
+        EXPECT_GT(centre[0] + centre[1] + centre[2], 30) << name << ": the shape is drawn";
+    }
+}
+
+// Like a swap chain: each swap leaves a fence and waits for the one of two swaps earlier,
+// so a driver never holds more than two frames; without fences every swap finishes.
+TEST_F(ApplicationTest, SwapsKeepAtMostTwoFramesInFlight)
+{
+    for (bool fences : {true, false}) {
+        offscreen::Config config;
+        config.idleFrameLimit = 6;
+        config.useFenceSync = fences;
+        offscreen::Configure(config);
+        int swaps = 0;
+        offscreen::SetBeforeSwapHook([&](int) {
+            const offscreen::SwapSyncCounts sync = offscreen::SwapSync();
+            if (fences) {
+                EXPECT_EQ(sync.fencesMade, swaps);
+                EXPECT_EQ(sync.fencesWaited, std::max(0, swaps - 2)) << "swap " << swaps;
+            } else {
+                EXPECT_EQ(sync.finishes, swaps);
+            }
+            ++swaps;
+        });
+        EXPECT_EQ(CorvaneMain(&kCorvaneModule), 0);
+        const offscreen::SwapSyncCounts sync = offscreen::SwapSync();
+        EXPECT_GE(swaps, 6);
+        EXPECT_EQ(sync.fencesMade, fences ? swaps : 0);
+        EXPECT_EQ(sync.fencesWaited, fences ? swaps - 2 : 0);
+        EXPECT_EQ(sync.finishes, fences ? 0 : swaps);
+    }
 }
 
 TEST_F(ApplicationTest, FrameTimeStartsHalvedClampsStallsAndSettles)

@@ -1,6 +1,8 @@
 // Control of the offscreen backend, for tests, corvane-snapshot and benchmarks.
-// The window is an EGL pbuffer (Mesa, surfaceless platform, desktop GL compatibility
-// profile) of the configured client size. Time and keys are scripted, message boxes are
+// The window is an EGL pbuffer (desktop GL compatibility profile) of the configured client
+// size, on the first EGL platform that offers one: Mesa's surfaceless platform, else a
+// device (EGL_EXT_platform_device), else the default display. Each swap keeps at most two
+// frames in flight, as a window's swap chain would. Time and keys are scripted, message boxes are
 // recorded and answered from the configuration, and ExitProcess throws ExitRequest so that
 // start-up failures can be observed in-process. The script runs by idle frames: each time
 // the application's loop finds no message waiting, one idle frame begins.
@@ -20,6 +22,9 @@ struct ExitRequest {
     int exitCode;
 };
 
+// EGL platforms the display may be opened on, tried in the order the configuration lists.
+enum class EglPlatform { kSurfaceless, kDevice, kDefault };
+
 struct Config {
     int clientWidth = 640;
     int clientHeight = 480;
@@ -36,6 +41,20 @@ struct Config {
     int idleFrameLimit = -1;
     uint32_t startTimeMs = 1000;
     uint32_t stepMs = 16;  // the clock advances by this much before each idle frame but the first
+    // Tried in turn; the display opened stays open until a configuration lists others.
+    std::vector<EglPlatform> eglPlatforms = {EglPlatform::kSurfaceless, EglPlatform::kDevice,
+                                             EglPlatform::kDefault};
+    // false: every swap finishes its frame (glFinish), as on a display without
+    // EGL_KHR_fence_sync.
+    bool useFenceSync = true;
+};
+
+// How the swaps since Configure bounded the frames in flight: a fence left per swap and the
+// one of two swaps earlier waited for, or a glFinish per swap.
+struct SwapSyncCounts {
+    int fencesMade = 0;
+    int fencesWaited = 0;
+    int finishes = 0;
 };
 
 struct RecordedMessageBox {
@@ -75,11 +94,19 @@ void SetBeforeSwapHook(std::function<void(int idleFrame)> hook);
 
 const std::vector<RecordedMessageBox>& MessageBoxes();
 
+SwapSyncCounts SwapSync();
+
+// The EGL platform of the open display ("surfaceless", "device" or "default"), or "" while
+// none is open. After a failure to open one: each platform tried and why it was refused.
+const char* DisplayPlatformName();
+const std::string& DisplayAttempts();
+
 // The window's state, for assertions.
 Window* MainWindow();
 bool WindowDestroyed();
 
-// Reads the current back buffer as tightly packed RGB rows, top row first.
+// Reads the current back buffer as tightly packed RGB rows, top row first. The read waits
+// until the frame drawn into it is complete.
 std::vector<uint8_t> ReadBackBufferRgb(int* width, int* height);
 
 // The largest pbuffer the EGL display's configuration can give (EGL_MAX_PBUFFER_WIDTH and

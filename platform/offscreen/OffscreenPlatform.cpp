@@ -1,7 +1,7 @@
-// The offscreen backend: the platform interface over an EGL pbuffer on Mesa's surfaceless
-// platform, with a scripted clock and key state, recorded message boxes and ExitProcess as
-// an exception. Everything the backend knows lives in one OffscreenState object; the window
-// classes and the message queue are common/'s.
+// The offscreen backend: the platform interface over an EGL pbuffer (surfaceless, device or
+// default display, whichever opens first), with a scripted clock and key state, recorded
+// message boxes and ExitProcess as an exception. Everything the backend knows lives in one
+// OffscreenState object; the window classes and the message queue are common/'s.
 #include "platform/offscreen/Offscreen.h"
 
 #include <EGL/egl.h>
@@ -78,7 +78,19 @@ struct OffscreenState {
 
     EGLDisplay display = EGL_NO_DISPLAY;
     EGLConfig eglConfig = nullptr;
+    std::vector<offscreen::EglPlatform> displayOpenedFrom;  // the list the display came from
+    const char* displayPlatform = "";
+    std::string displayAttempts;
+    bool configMissing = false;  // a display opened during the last attempt had no config
+    unsigned displayError = 0;   // why the last attempt opened none; 0 after success
     std::unique_ptr<GLContext> context;
+
+    // EGL_KHR_fence_sync of the open display; null without the extension.
+    PFNEGLCREATESYNCKHRPROC createSync = nullptr;
+    PFNEGLCLIENTWAITSYNCKHRPROC clientWaitSync = nullptr;
+    PFNEGLDESTROYSYNCKHRPROC destroySync = nullptr;
+    EGLSyncKHR inFlight[2] = {EGL_NO_SYNC_KHR, EGL_NO_SYNC_KHR};  // last two swaps, older first
+    offscreen::SwapSyncCounts swapSync;
 };
 
 OffscreenState& State()
@@ -87,10 +99,21 @@ OffscreenState& State()
     return state;
 }
 
+// Forgets the fences still pending (the frames they mark complete on their own).
+void DropFences(OffscreenState& state)
+{
+    for (EGLSyncKHR& fence : state.inFlight) {
+        if (fence != EGL_NO_SYNC_KHR)
+            state.destroySync(state.display, fence);
+        fence = EGL_NO_SYNC_KHR;
+    }
+}
+
 void ReleaseContext(OffscreenState& state)
 {
     if (!state.context)
         return;
+    DropFences(state);
     eglMakeCurrent(state.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     if (state.context->surface != EGL_NO_SURFACE)
         eglDestroySurface(state.display, state.context->surface);
@@ -99,22 +122,23 @@ void ReleaseContext(OffscreenState& state)
     state.context.reset();
 }
 
-// The surfaceless display and an RGBA8 / depth 24 / stencil 8 pbuffer config, opened once.
-bool EnsureDisplay(OffscreenState& state)
+bool HasExtension(const char* list, const char* name)
 {
-    if (state.display != EGL_NO_DISPLAY)
-        return true;
-    auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
-        eglGetProcAddress("eglGetPlatformDisplayEXT"));
-    if (!getPlatformDisplay) {
-        RecordLastError(kErrorNoEglDisplay);
-        return false;
-    }
-    EGLDisplay display =
-        getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+    const size_t length = std::strlen(name);
+    for (const char* at = list ? std::strstr(list, name) : nullptr; at;
+         at = std::strstr(at + length, name))
+        if ((at == list || at[-1] == ' ') && (at[length] == ' ' || at[length] == '\0'))
+            return true;
+    return false;
+}
+
+// Initialises one display and picks an RGBA8 / depth 24 / stencil 8 desktop-GL pbuffer
+// config on it; on failure the display is left terminated and *why says what was missing.
+bool OpenDisplay(OffscreenState& state, EGLDisplay display, std::string* why)
+{
     EGLint major = 0, minor = 0;
     if (display == EGL_NO_DISPLAY || !eglInitialize(display, &major, &minor)) {
-        RecordLastError(kErrorNoEglDisplay);
+        *why = "not initialised";
         return false;
     }
     const EGLint attributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT,
@@ -125,11 +149,145 @@ bool EnsureDisplay(OffscreenState& state)
     EGLint count = 0;
     if (!eglChooseConfig(display, attributes, &state.eglConfig, 1, &count) || count < 1) {
         eglTerminate(display);
-        RecordLastError(kErrorNoEglConfig);
+        state.configMissing = true;
+        *why = "no desktop-GL pbuffer with 8 stencil bits";
         return false;
     }
     state.display = display;
     return true;
+}
+
+bool OpenPlatform(OffscreenState& state, offscreen::EglPlatform platform, std::string* why)
+{
+    const char* client = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
+    auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
+        eglGetProcAddress("eglGetPlatformDisplayEXT"));
+    switch (platform) {
+    case offscreen::EglPlatform::kSurfaceless:
+        if (!getPlatformDisplay || !HasExtension(client, "EGL_MESA_platform_surfaceless")) {
+            *why = "no EGL_MESA_platform_surfaceless";
+            return false;
+        }
+        return OpenDisplay(
+            state, getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr),
+            why);
+    case offscreen::EglPlatform::kDevice: {
+        auto queryDevices = reinterpret_cast<PFNEGLQUERYDEVICESEXTPROC>(
+            eglGetProcAddress("eglQueryDevicesEXT"));
+        if (!getPlatformDisplay || !queryDevices ||
+            !HasExtension(client, "EGL_EXT_platform_device")) {
+            *why = "no EGL_EXT_platform_device";
+            return false;
+        }
+        EGLint count = 0;
+        if (!queryDevices(0, nullptr, &count) || count < 1) {
+            *why = "no device";
+            return false;
+        }
+        std::vector<EGLDeviceEXT> devices(static_cast<size_t>(count));
+        if (!queryDevices(count, devices.data(), &count))
+            count = 0;
+        // The first device that gives the pbuffer; the reason of the last one refused.
+        for (EGLint d = 0; d < count; ++d)
+            if (OpenDisplay(state, getPlatformDisplay(EGL_PLATFORM_DEVICE_EXT, devices[d], nullptr),
+                            why))
+                return true;
+        *why = std::to_string(count) + (count == 1 ? " device: " : " devices, the last: ") + *why;
+        return false;
+    }
+    case offscreen::EglPlatform::kDefault:
+        return OpenDisplay(state, eglGetDisplay(EGL_DEFAULT_DISPLAY), why);
+    }
+    return false;
+}
+
+const char* PlatformName(offscreen::EglPlatform platform)
+{
+    switch (platform) {
+    case offscreen::EglPlatform::kSurfaceless: return "surfaceless";
+    case offscreen::EglPlatform::kDevice: return "device";
+    case offscreen::EglPlatform::kDefault: return "default";
+    }
+    return "";
+}
+
+void CloseDisplay(OffscreenState& state)
+{
+    if (state.display == EGL_NO_DISPLAY)
+        return;
+    ReleaseContext(state);
+    eglTerminate(state.display);
+    state.display = EGL_NO_DISPLAY;
+    state.displayPlatform = "";
+    state.createSync = nullptr;
+    state.clientWaitSync = nullptr;
+    state.destroySync = nullptr;
+}
+
+// Opens the display once, on the first platform of the configuration that gives the
+// pbuffer; on failure records each platform tried with its reason.
+bool EnsureDisplay(OffscreenState& state)
+{
+    if (state.display != EGL_NO_DISPLAY)
+        return true;
+    std::string tried;
+    state.configMissing = false;
+    for (offscreen::EglPlatform platform : state.config.eglPlatforms) {
+        std::string why;
+        if (OpenPlatform(state, platform, &why)) {
+            state.displayOpenedFrom = state.config.eglPlatforms;
+            state.displayPlatform = PlatformName(platform);
+            state.displayAttempts.clear();
+            state.displayError = 0;
+            if (HasExtension(eglQueryString(state.display, EGL_EXTENSIONS), "EGL_KHR_fence_sync")) {
+                state.createSync = reinterpret_cast<PFNEGLCREATESYNCKHRPROC>(
+                    eglGetProcAddress("eglCreateSyncKHR"));
+                state.clientWaitSync = reinterpret_cast<PFNEGLCLIENTWAITSYNCKHRPROC>(
+                    eglGetProcAddress("eglClientWaitSyncKHR"));
+                state.destroySync = reinterpret_cast<PFNEGLDESTROYSYNCKHRPROC>(
+                    eglGetProcAddress("eglDestroySyncKHR"));
+                if (!state.clientWaitSync || !state.destroySync)
+                    state.createSync = nullptr;
+            }
+            return true;
+        }
+        tried += std::string(tried.empty() ? "" : ", ") + PlatformName(platform) + " (" + why + ")";
+    }
+    state.displayAttempts = tried.empty() ? "no platform listed" : tried;
+    state.displayError = state.configMissing ? kErrorNoEglConfig : kErrorNoEglDisplay;
+    RecordLastError(state.displayError);
+    return false;
+}
+
+// A pbuffer never throttles: without a wait a GPU driver queues the commands (and memory) of
+// thousands of frames. So each swap behaves like a swap chain's: it leaves a fence and
+// waits for the fence of two swaps earlier, keeping at most two frames in flight. Where the
+// display has no fences, each swap finishes its frame.
+void LimitFramesInFlight(OffscreenState& state)
+{
+    if (!state.context)
+        return;
+    EGLSyncKHR fence = EGL_NO_SYNC_KHR;
+    if (state.createSync && state.config.useFenceSync)
+        fence = state.createSync(state.display, EGL_SYNC_FENCE_KHR, nullptr);
+    if (fence == EGL_NO_SYNC_KHR) {
+        glFinish();  // covers the frames of any fence still pending too
+        ++state.swapSync.finishes;
+        DropFences(state);
+        return;
+    }
+    ++state.swapSync.fencesMade;
+    const EGLSyncKHR oldest = state.inFlight[0];
+    state.inFlight[0] = state.inFlight[1];
+    state.inFlight[1] = fence;
+    if (oldest == EGL_NO_SYNC_KHR)
+        return;
+    if (state.clientWaitSync(state.display, oldest, EGL_SYNC_FLUSH_COMMANDS_BIT_KHR,
+                             EGL_FOREVER_KHR) == EGL_CONDITION_SATISFIED_KHR)
+        ++state.swapSync.fencesWaited;
+    else
+        glFinish();  // the wait failed: bound the queue anyway
+    state.destroySync(state.display, oldest);
 }
 
 intptr_t Send(Window* window, unsigned message, uintptr_t wParam, intptr_t lParam)
@@ -320,7 +478,9 @@ bool SetPixelFormat(Window* window, int index, const PixelFormat&)
         return false;
     }
     if (index != 1) {
-        RecordLastError(kErrorNoPixelFormat);
+        // The zero index of a display that could not be opened keeps that reason.
+        const unsigned displayError = State().display == EGL_NO_DISPLAY ? State().displayError : 0;
+        RecordLastError(displayError ? displayError : kErrorNoPixelFormat);
         return false;
     }
     window->formatIndex = index;
@@ -376,6 +536,7 @@ void SwapBuffers(Window*)
     if (state.beforeSwap)
         state.beforeSwap(state.inIdleFrame ? state.idleFramesBegun - 1 : -1);
     // A pbuffer has no front buffer: the frame stays in the back buffer for reading.
+    LimitFramesInFlight(state);
 }
 
 int ShowMessageBox(Window*, const char* text, const char* caption, unsigned style)
@@ -415,6 +576,8 @@ void Configure(const Config& config)
 {
     OffscreenState& state = State();
     ReleaseContext(state);
+    if (config.eglPlatforms != state.displayOpenedFrom)
+        CloseDisplay(state);
     state.config = config;
     Shared().classes.clear();
     state.window.reset();
@@ -430,6 +593,9 @@ void Configure(const Config& config)
     state.boxes.clear();
     state.boxCommands.clear();
     state.beforeSwap = nullptr;
+    state.swapSync = {};
+    state.displayAttempts.clear();
+    state.displayError = 0;
     RecordLastError(0);
 }
 
@@ -491,6 +657,12 @@ void SetBeforeSwapHook(std::function<void(int)> hook) { State().beforeSwap = std
 
 const std::vector<RecordedMessageBox>& MessageBoxes() { return State().boxes; }
 
+SwapSyncCounts SwapSync() { return State().swapSync; }
+
+const char* DisplayPlatformName() { return State().displayPlatform; }
+
+const std::string& DisplayAttempts() { return State().displayAttempts; }
+
 Window* MainWindow() { return State().window.get(); }
 
 bool WindowDestroyed() { return State().window && State().window->destroyed; }
@@ -503,6 +675,7 @@ std::vector<uint8_t> ReadBackBufferRgb(int* width, int* height)
     std::vector<uint8_t> bottomUp(size_t(w) * size_t(h) * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
+    // Into client memory: returns only once the frame's commands have completed.
     glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
     std::vector<uint8_t> topDown(bottomUp.size());
     const size_t row = size_t(w) * 3;

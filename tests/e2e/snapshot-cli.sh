@@ -42,8 +42,11 @@ check 'grep -q "^\[Warning\] This Demo is optimized for 32 bits colors" "$work/e
 run --assets "$assets" --color-bits 16 --answer yes --frames 2
 check '[ "$code" -eq 0 ]' "answering Yes runs the demo"
 
-run --assets "$assets" --frames 5 --bench
-check 'grep -Eqx "frames=5 ms_per_frame=[0-9.]+ fps=[0-9.]+" "$work/out"' "bench prints its one line"
+# Every bench figure names what produced it: size, EGL platform and GL_RENDERER.
+producer=' size=[0-9]+x[0-9]+ platform=(surfaceless|device|default) renderer="[^"]+"'
+run --assets "$assets" --size 320x200 --frames 5 --bench
+check 'grep -Eqx "frames=5 ms_per_frame=[0-9.]+ fps=[0-9.]+ size=320x200 platform=(surfaceless|device|default) renderer=\"[^\"]+\"" "$work/out"' \
+    "bench prints its one line with the size, platform and renderer"
 
 # A run that ends before its last frame (Exit by number or by name) is a failure: one line,
 # nothing written; bench times the frames actually drawn, or says why there is no figure.
@@ -53,11 +56,19 @@ check '[ "$code" -ne 0 ] && [ "$(wc -l <"$work/err")" -eq 1 ]' \
 run --assets "$assets" --frames 10 --command exit@4 --bench --out "$work/early.png"
 check '[ "$code" -ne 0 ] && [ ! -e "$work/early.png" ] && [ "$(wc -l <"$work/err")" -eq 1 ]' \
     "a run ended early writes nothing and fails with one line"
-check 'grep -Eqx "frames=4 ms_per_frame=[0-9.]+ fps=[0-9.]+" "$work/out"' \
+check 'grep -Eqx "frames=4 ms_per_frame=[0-9.]+ fps=[0-9.]+$producer" "$work/out"' \
     "bench times the 4 frames drawn"
 run --assets "$assets" --frames 3 --command exit@1 --bench
-check 'grep -qx "frames=1 no figure: timing needs at least 2 frames" "$work/out"' \
+check 'grep -Eqx "frames=1 no figure: timing needs at least 2 frames$producer" "$work/out"' \
     "bench with one frame drawn gives no figure"
+
+# Without any EGL display (no EGL vendor library for libglvnd to load): the reason in the
+# box, and one more line naming each platform tried.
+__EGL_VENDOR_LIBRARY_FILENAMES=/dev/null run --assets "$assets" --frames 2
+check '[ "$code" -eq 255 ] &&
+       grep -qx "\[Error\] Failed to set pixel format.\\\\n\\\\nNo EGL display is available." "$work/err" &&
+       grep -Eq "^corvane-snapshot: EGL displays tried: surfaceless \(.+\), device \(.+\), default \(.+\)$" "$work/err"' \
+    "no EGL display: the box gives the reason and one line names what was tried"
 
 run --assets "$assets" --frames 1 --command about@0
 check '[ "$code" -eq 0 ] && grep -q "^\[About This Demo\]" "$work/err"' \

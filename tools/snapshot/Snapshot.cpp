@@ -1,11 +1,14 @@
 // corvane-snapshot: runs the real Application on the offscreen backend for a number of idle
 // frames with a scripted clock, keys and commands, writes the last frame as a PNG and, in
-// bench mode, reports the real time per frame. Message boxes go to stderr as
+// bench mode, reports the real time per completed frame with the size, EGL platform and
+// renderer that produced it. Message boxes go to stderr as
 // "[CAPTION] TEXT". The exit code is the application's, or 1 when the application ended
 // well but the run did not: it ended before its last frame, or the PNG could not be written;
 // 2, before anything runs, for a usage error, a size it cannot draw or an --out it cannot
 // place.
 #include <unistd.h>
+
+#include <GL/gl.h>
 
 #include <chrono>
 #include <cstdio>
@@ -105,13 +108,21 @@ int main(int argc, char** argv)
     int pictureWidth = 0, pictureHeight = 0;
     int framesDrawn = 0;
     Clock::time_point firstFrameEnd, lastFrameEnd;
+    std::string renderer;
     offscreen::SetBeforeSwapHook([&](int frame) {
         if (frame < 0)
             return;  // a paint between idle frames
         framesDrawn = frame + 1;
+        // The timing starts and ends at completed frames: a driver may still be drawing
+        // frames whose commands were queued long ago (the swaps keep two in flight).
+        if (options.bench && (frame == 0 || frame == lastFrame))
+            glFinish();
         lastFrameEnd = Clock::now();
-        if (frame == 0)
+        if (frame == 0) {
             firstFrameEnd = lastFrameEnd;
+            const GLubyte* name = glGetString(GL_RENDERER);
+            renderer = name ? reinterpret_cast<const char*>(name) : "";
+        }
         if (frame == lastFrame && !options.out.empty())
             picture = offscreen::ReadBackBufferRgb(&pictureWidth, &pictureHeight);
         passes.BeforeSwap(frame);
@@ -132,7 +143,14 @@ int main(int argc, char** argv)
     } catch (const offscreen::ExitRequest& request) {
         exitCode = request.exitCode;
     }
+    if (options.bench && framesDrawn > 1 && framesDrawn < options.frames) {
+        glFinish();  // the last frame drawn, with the little that shutting down queued after it
+        lastFrameEnd = Clock::now();
+    }
     PrintMessageBoxes();
+    if (!offscreen::DisplayAttempts().empty())
+        std::fprintf(stderr, "corvane-snapshot: EGL displays tried: %s\n",
+                     offscreen::DisplayAttempts().c_str());
 
     // Every failure is one line on stderr and a non-zero exit: the application's own code
     // when it has one, else 1.
@@ -154,15 +172,24 @@ int main(int argc, char** argv)
     }
 
     if (options.bench) {
-        // Timed from the end of the first frame drawn to the end of the last.
+        // Timed from the completion of the first frame drawn to that of the last. Every
+        // figure names what produced it.
+        for (char& c : renderer)
+            c = c == '"' ? '\'' : c;
+        const char* platformName = offscreen::DisplayPlatformName();
+        char producer[400];
+        std::snprintf(producer, sizeof producer, "size=%dx%d platform=%s renderer=\"%s\"",
+                      options.width, options.height, *platformName ? platformName : "none",
+                      renderer.c_str());
         if (framesDrawn < 2) {
-            std::printf("frames=%d no figure: timing needs at least 2 frames\n", framesDrawn);
+            std::printf("frames=%d no figure: timing needs at least 2 frames %s\n", framesDrawn,
+                        producer);
         } else {
             const double ms =
                 std::chrono::duration<double, std::milli>(lastFrameEnd - firstFrameEnd).count();
             const double msPerFrame = ms / (framesDrawn - 1);
-            std::printf("frames=%d ms_per_frame=%.3f fps=%.1f\n", framesDrawn, msPerFrame,
-                        msPerFrame > 0.0 ? 1000.0 / msPerFrame : 0.0);
+            std::printf("frames=%d ms_per_frame=%.3f fps=%.1f %s\n", framesDrawn, msPerFrame,
+                        msPerFrame > 0.0 ? 1000.0 / msPerFrame : 0.0, producer);
         }
     }
     offscreen::Teardown();
