@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -134,9 +135,10 @@ int main(int argc, char** argv)
         // The pictures are read from the working directory: say which, since a run from the
         // wrong one still ends well, with three error boxes. (After start-up: without a
         // display the run ends there with its one line.)
-        char here[4096];
+        char* here = getcwd(nullptr, 0);  // as long as the path is
         std::fprintf(stderr, "corvane-snapshot: no --assets given: reading the pictures in %s\n",
-                     getcwd(here, sizeof here) ? here : ".");
+                     here ? here : ".");
+        std::free(here);
     }
     try {
         exitCode = CorvaneMain(&kCorvaneModule);
