@@ -87,7 +87,8 @@ bool Application::CreateMainWindow()
     // Fixed allowances for frame, caption and menu bar; the real client size arrives with
     // the first size message.
     platform::Window* created =
-        platform::CreateAppWindow(title, title, clientWidth + 8, clientHeight + 46);
+        platform::CreateAppWindow(title, title, clientWidth + platform::kFrameAllowanceWidth,
+                                  clientHeight + platform::kFrameAllowanceHeight);
     if (!created)
         return false;
     window = created;

@@ -4,24 +4,8 @@
 // clock, system error texts, file reading and process exit. No toolkit type appears here.
 // Three backends implement it and a program links exactly one: fltk (an X11 window, the demo
 // on Linux), offscreen (an EGL pbuffer driven by a script, for tests and tools) and win32 (the
-// Win32 API itself). What they share lives once in platform/common/ (see Internal.h there).
-//
-// A new backend provides, in its own folder:
-//  - the Backend* entry points of common/Internal.h (start-up, class registration, the texts
-//    of its own error codes);
-//  - windows: CreateAppWindow (sending kMessageCreate before it returns), ShowAppWindow
-//    (then kMessageSize with the real client size), SetWindowTitle, GetWindowTitle,
-//    DefaultWindowProc (kMessageClose destroys the window);
-//  - the menu bar built from the class's menu template: GetWindowMenu, CheckMenuItem,
-//    EnableMenuItem, IsMenuItemChecked, IsMenuItemEnabled;
-//  - messages: PeekAppMessage; with the shared queue of common/ it also gets PostQuitMessage,
-//    DispatchAppMessage, TranslateAppAccelerator and LoadText, else it defines them over its
-//    native queue and resources;
-//  - ChoosePixelFormat, DescribePixelFormat, SetPixelFormat, CreateGLContext, MakeCurrent,
-//    SwapBuffers;
-//  - ShowMessageBox, GetFocusWindow, IsKeyDown, TimeMs, ExitProcess;
-//  - LastErrorCode, SystemErrorText, FreeSystemErrorText and the file functions (posix/
-//    serves both Linux backends).
+// Win32 API itself). Every function here is defined once in platform/common/; what a backend
+// supplies is the contract in common/Backend.h.
 #pragma once
 
 #include <cstddef>
@@ -140,6 +124,12 @@ struct MessageRecord {
 // Registers a window class; false when the class cannot be registered. Registering a name
 // again replaces the class.
 bool RegisterWindowClass(const WindowClass& windowClass);
+// What Win32's frame, caption and one-line menu bar add to a client area, in pixels: an
+// outer size is the client size plus this. A backend that cannot know the window manager's
+// frame (fltk) takes it off again to size the client area.
+inline constexpr int kFrameAllowanceWidth = 8;
+inline constexpr int kFrameAllowanceHeight = 46;
+
 // Creates the main window with the class's menu; the outer size includes frame, caption and
 // menu bar. Sends kMessageCreate to the window procedure before returning. Null on failure.
 Window* CreateAppWindow(const char* className, const char* title, int outerWidth,

@@ -1,7 +1,6 @@
 // Resource look-up by id in the program's module tables. The Win32 backend finds the same
 // ids among the resources compiled into the program; the table it gets here names the id.
-#include "platform/Platform.h"
-#include "platform/common/Internal.h"
+#include "platform/common/Backend.h"
 
 namespace platform {
 

@@ -1,32 +1,26 @@
-// Internal to the FLTK backend: the objects behind the opaque handles of Platform.h and
-// the one Backend object that holds the backend's own state (windows, pixel formats, GL
-// contexts, key state; the classes and the message queue are common/'s). Shared by the files
-// of platform/fltk only; nothing outside this folder includes it.
+// Internal to the FLTK backend: its window (the toolkit's part of a window record), its GL
+// client view, and the backend class, whose hooks are defined across the files of
+// platform/fltk. Nothing outside this folder includes it.
 #pragma once
 
-#include <array>
-#include <cstdint>
 #include <deque>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include <FL/Fl.H>
+#include <FL/Fl_Gl_Window.H>
 #include <FL/Fl_Menu_Bar.H>
 #include <FL/Fl_Menu_Item.H>
 #include <FL/Fl_Window.H>
 #include <FL/x.H>
 #include <GL/glx.h>
 
-#include "platform/Platform.h"
-#include "platform/common/Internal.h"
+#include "platform/common/Backend.h"
 
 namespace platform {
 
-class ClientView;
-
-// The backend's own error codes, recorded for LastErrorCode and described by
-// BackendErrorText.
+// The backend's own error codes, recorded for LastErrorCode and described by OwnErrorText.
 enum BackendError : unsigned {
     kErrorInvalidPixelFormat = kBackendErrorBase + 1,
     kErrorPixelFormatAlreadySet,
@@ -37,34 +31,48 @@ enum BackendError : unsigned {
     kErrorMakeCurrent,
 };
 
-// A window's menu bar. FLTK draws and runs the menu from `items`, a flat array with one
-// terminator per level; the array belongs to this object (the bar only points to it), so
-// marks and greying stay readable after the window is gone.
-struct Menu {
-    std::deque<std::string> labels;   // the texts the items point to; a deque keeps them put
-    std::vector<Fl_Menu_Item> items;  // never resized once the bar uses it
-    Fl_Menu_Bar* bar = nullptr;       // null once the window is destroyed
-
-    Fl_Menu_Item* Find(unsigned id);
-};
-
 struct GLContext {
     GLXContext handle;
     int pixelFormat;  // the format (and so the visual) it was created for
 };
 
-struct Window {
-    WindowProc windowProc = nullptr;
-    std::string title;
+// The client area of a window: an Fl_Gl_Window whose drawing is the application's. Exposure
+// becomes kMessagePaint and a change of size kMessageSize, both sent at once with the
+// window's context current; the application swaps buffers itself, so this view never swaps.
+class ClientView : public Fl_Gl_Window {
+public:
+    ClientView(int x, int y, int width, int height, Window* owner_)
+        : Fl_Gl_Window(x, y, width, height), owner(owner_)
+    {
+    }
+
+    // FLTK's own flush would make its context current, draw and swap.
+    void flush() override { draw(); }
+    void resize(int x, int y, int width, int height) override;
+
+protected:
+    void draw() override;
+
+private:
+    Window* owner;
+};
+
+struct FltkWindow final : Window {
     Fl_Window* frame = nullptr;     // the top-level window: menu bar above the client view
     ClientView* view = nullptr;     // the GL client area
-    Menu menu;
+    // The menu bar. FLTK draws and runs it from `menuItems`, a flat array with one terminator
+    // per level; the array is the window's (the bar only points to it).
+    std::deque<std::string> menuLabels;   // the texts the items point to; a deque keeps them put
+    std::vector<Fl_Menu_Item> menuItems;  // never resized once the bar uses it
+    Fl_Menu_Bar* menuBar = nullptr;       // null once the window is destroyed
     int pixelFormat = 0;            // 0 until SetPixelFormat
     GLContext* context = nullptr;   // made current for this window; bound for Size and Paint
     bool shown = false;             // ShowAppWindow has run: size messages flow from now on
-    bool destroyed = false;         // handles stay valid, but the window does nothing
-    int sentWidth = -1, sentHeight = -1;  // the client size last sent with kMessageSize
+
+    Fl_Menu_Item* FindMenuItem(unsigned id);
 };
+
+inline FltkWindow* Fltk(Window* window) { return static_cast<FltkWindow*>(window); }
 
 // One chosen pixel format: the GLX attribute list that found it and the visual it names.
 // The same list is later handed to the GL window, so the window gets exactly this visual.
@@ -73,39 +81,58 @@ struct PixelFormatEntry {
     XVisualInfo* visual = nullptr;
 };
 
-struct Backend {
+class FltkBackend final : public EmulatedBackend {
+public:
+    // FltkPlatform.cpp
+    void StartToolkit() override;
+    bool AcceptClass(const RegisteredClass&) override { return true; }
+    const char* OwnErrorText(unsigned code) override;
+    std::unique_ptr<Window> NewWindow() override { return std::make_unique<FltkWindow>(); }
+    bool BuildWindow(Window& window, const RegisteredClass& windowClass, int outerWidth,
+                     int outerHeight) override;
+    void RevealWindow(Window& window) override;
+    void TearDownWindow(Window& window) override;
+    void MirrorTitle(Window& window) override;
+    bool TakeMessage(MessageRecord* message) override;
+    Window* FocusWindow() override;
+    uint32_t Milliseconds() override;
+    [[noreturn]] void Exit(int exitCode) override;
+
+    // FltkMenu.cpp
+    void MirrorMenuItem(Window& window, const MenuItemState& item) override;
+
+    // FltkPixelFormat.cpp
+    int ChooseFormat(Window* window, const PixelFormat& request) override;
+    bool DescribeFormat(Window* window, int index, PixelFormat* granted) override;
+    bool SetFormat(Window* window, int index, const PixelFormat& format) override;
+    GLContext* CreateContext(Window* window) override;
+    bool BindContext(Window* window, GLContext* context) override;
+    void Swap(Window* window) override;
+
+    // FltkMessageBox.cpp
+    int ShowBox(const MessageBoxRequest& request) override;
+
     bool displayReady = false;
     bool menuLabelTypeRegistered = false;
-    std::vector<std::unique_ptr<Window>> windows;  // never freed: handles outlive windows
     std::vector<std::unique_ptr<PixelFormatEntry>> pixelFormats;  // index = position + 1
     std::vector<std::unique_ptr<GLContext>> contexts;
-    std::array<bool, size_t(Key::kCount)> keyDown{};
 };
 
-// The one backend object. Deliberately never destroyed: FLTK widgets must not be torn
-// down by static destructors after the toolkit itself has gone.
-Backend& State();
+FltkBackend& State();
 
 // Opens FLTK's display and installs the backend's event hook; cheap after the first call.
 void EnsureDisplay();
 
-// A window handle that names a live (not destroyed) window of this backend.
-bool IsLiveWindow(const Window* window);
-// Sent at once to the window procedure, with the window's context current.
-void SendPaint(Window* window);
-void SendSize(Window* window);
-
-// Menu building (FltkMenu.cpp): fills `menu` from the template and creates its bar.
-void BuildMenu(Window* window, const MenuTemplate* menuTemplate, int x, int y, int width,
+// Menu building (FltkMenu.cpp): fills the window's menu from the template and creates its bar.
+void BuildMenu(FltkWindow* window, const MenuTemplate* menuTemplate, int x, int y, int width,
                int height);
 int MenuBarHeight();
 
 // GL binding (FltkPixelFormat.cpp).
 // Makes the window's context current on its GL window, if both exist.
-void BindWindowContext(Window* window);
+void BindWindowContext(FltkWindow* window);
 // Before the window's X window goes away: keeps its context current on a hidden drawable,
 // so GL calls made while shutting down (deleting lists and textures) still have a context.
-void ParkWindowContext(Window* window);
-const PixelFormatEntry* FindPixelFormat(int index);
+void ParkWindowContext(FltkWindow* window);
 
 }  // namespace platform

@@ -75,7 +75,7 @@ void MeasureMenuText(const Fl_Label* label, int& width, int& height)
 
 void RegisterMenuLabelType()
 {
-    Backend& state = State();
+    FltkBackend& state = State();
     if (!state.menuLabelTypeRegistered) {
         Fl::set_labeltype(kMenuTextLabel, DrawMenuText, MeasureMenuText);
         state.menuLabelTypeRegistered = true;
@@ -94,7 +94,7 @@ Fl_Menu_Item MakeItem(const char* text, int flags, unsigned id)
 
 void OnMenuPicked(Fl_Widget* widget, void* data)
 {
-    auto* window = static_cast<Window*>(data);
+    auto* window = static_cast<FltkWindow*>(data);
     auto* item = const_cast<Fl_Menu_Item*>(static_cast<Fl_Menu_*>(widget)->mvalue());
     if (!item || !IsLiveWindow(window))
         return;
@@ -105,27 +105,11 @@ void OnMenuPicked(Fl_Widget* widget, void* data)
     QueueMessage(window, kMessageCommand, uintptr_t(item->argument()), 0);
 }
 
-// Sets or clears `flag` on item `id`; redraws the bar when something changed.
-void SetItemFlag(Menu* menu, unsigned id, int flag, bool set)
-{
-    if (!menu)
-        return;
-    Fl_Menu_Item* item = menu->Find(id);
-    if (!item)
-        return;
-    const int flags = set ? item->flags | flag : item->flags & ~flag;
-    if (flags == item->flags)
-        return;
-    item->flags = flags;
-    if (menu->bar)
-        menu->bar->redraw();
-}
-
 }  // namespace
 
-Fl_Menu_Item* Menu::Find(unsigned id)
+Fl_Menu_Item* FltkWindow::FindMenuItem(unsigned id)
 {
-    for (Fl_Menu_Item& item : items)
+    for (Fl_Menu_Item& item : menuItems)
         if (item.text && !(item.flags & FL_SUBMENU) && item.argument() == long(id))
             return &item;
     return nullptr;
@@ -133,12 +117,11 @@ Fl_Menu_Item* Menu::Find(unsigned id)
 
 int MenuBarHeight() { return kMenuBarHeight; }
 
-void BuildMenu(Window* window, const MenuTemplate* menuTemplate, int x, int y, int width,
+void BuildMenu(FltkWindow* window, const MenuTemplate* menuTemplate, int x, int y, int width,
                int height)
 {
     RegisterMenuLabelType();
-    Menu& menu = window->menu;
-    std::vector<Fl_Menu_Item>& items = menu.items;
+    std::vector<Fl_Menu_Item>& items = window->menuItems;
     // Per open level, the index of its latest entry (-1 before the first): a separator
     // puts a divider line below that entry.
     std::vector<long> lastEntry{-1};
@@ -147,9 +130,9 @@ void BuildMenu(Window* window, const MenuTemplate* menuTemplate, int x, int y, i
         switch (entry.kind) {
         case MenuEntry::kPopup:
         case MenuEntry::kItem: {
-            menu.labels.emplace_back(entry.text ? entry.text : "");
+            window->menuLabels.emplace_back(entry.text ? entry.text : "");
             const bool popup = entry.kind == MenuEntry::kPopup;
-            items.push_back(MakeItem(menu.labels.back().c_str(), popup ? FL_SUBMENU : 0,
+            items.push_back(MakeItem(window->menuLabels.back().c_str(), popup ? FL_SUBMENU : 0,
                                      popup ? 0 : entry.id));
             lastEntry.back() = long(items.size() - 1);
             if (popup)
@@ -174,47 +157,32 @@ void BuildMenu(Window* window, const MenuTemplate* menuTemplate, int x, int y, i
     }
     items.push_back(Fl_Menu_Item{});
 
-    menu.bar = new Fl_Menu_Bar(x, y, width, height);
-    menu.bar->menu(items.data());
-    menu.bar->callback(OnMenuPicked, window);
+    Fl_Menu_Bar* bar = window->menuBar = new Fl_Menu_Bar(x, y, width, height);
+    bar->menu(items.data());
+    bar->callback(OnMenuPicked, window);
     // A callback for every choice, also when the same item is chosen twice in a row.
-    menu.bar->when(FL_WHEN_RELEASE_ALWAYS);
+    bar->when(FL_WHEN_RELEASE_ALWAYS);
     // Keys belong to the accelerator table; the bar never holds the keyboard focus.
-    menu.bar->clear_visible_focus();
+    bar->clear_visible_focus();
 }
 
-Menu* GetWindowMenu(Window* window)
+// An item becomes a toggle item (with room for its mark) once it is first checked or
+// unchecked; items the program never marks show no check box. The bar is redrawn when an
+// item's look changed.
+void FltkBackend::MirrorMenuItem(Window& record, const MenuItemState& state)
 {
-    return IsLiveWindow(window) && window->menu.bar ? &window->menu : nullptr;
-}
-
-void CheckMenuItem(Menu* menu, unsigned id, bool checked)
-{
-    if (!menu)
+    FltkWindow* window = Fltk(&record);
+    Fl_Menu_Item* item = window->FindMenuItem(state.id);
+    if (!item)
         return;
-    // An item becomes a toggle item (with room for its mark) once it is first checked or
-    // unchecked; items the program never marks show no check box.
-    if (Fl_Menu_Item* item = menu->Find(id))
-        item->flags |= FL_MENU_TOGGLE;
-    SetItemFlag(menu, id, FL_MENU_VALUE, checked);
-}
-
-void EnableMenuItem(Menu* menu, unsigned id, bool enabled)
-{
-    SetItemFlag(menu, id, FL_MENU_INACTIVE, !enabled);
-}
-
-bool IsMenuItemChecked(Menu* menu, unsigned id)
-{
-    const Fl_Menu_Item* item = menu ? menu->Find(id) : nullptr;
-    return item && (item->flags & FL_MENU_VALUE);
-}
-
-// An id with no item is enabled: its accelerator, if any, sends the command.
-bool IsMenuItemEnabled(Menu* menu, unsigned id)
-{
-    const Fl_Menu_Item* item = menu ? menu->Find(id) : nullptr;
-    return !item || !(item->flags & FL_MENU_INACTIVE);
+    int flags = item->flags & ~(FL_MENU_TOGGLE | FL_MENU_VALUE | FL_MENU_INACTIVE);
+    flags |= (state.checkable ? FL_MENU_TOGGLE : 0) | (state.checked ? FL_MENU_VALUE : 0) |
+             (state.enabled ? 0 : FL_MENU_INACTIVE);
+    if (flags == item->flags)
+        return;
+    item->flags = flags;
+    if (window->menuBar)
+        window->menuBar->redraw();
 }
 
 }  // namespace platform

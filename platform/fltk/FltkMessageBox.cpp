@@ -16,9 +16,6 @@
 namespace platform {
 namespace {
 
-constexpr unsigned kButtonMask = 0x0F;
-constexpr unsigned kIconMask = 0xF0;
-
 // Layout, in pixels.
 constexpr int kMargin = 10;
 constexpr int kIconSize = 50;
@@ -43,13 +40,13 @@ struct IconLook {
     Fl_Color color;
 };
 
-IconLook IconForStyle(unsigned style)
+IconLook LookOf(MessageBoxRequest::Icon icon)
 {
-    switch (style & kIconMask) {
-    case kIconError: return {"X", FL_RED};
-    case kIconWarning: return {"!", FL_DARK_YELLOW};
-    case kIconInformation: return {"i", FL_BLUE};
-    case kIconQuestion: return {"?", FL_BLUE};
+    switch (icon) {
+    case MessageBoxRequest::Icon::kError: return {"X", FL_RED};
+    case MessageBoxRequest::Icon::kWarning: return {"!", FL_DARK_YELLOW};
+    case MessageBoxRequest::Icon::kInformation: return {"i", FL_BLUE};
+    case MessageBoxRequest::Icon::kQuestion: return {"?", FL_BLUE};
     default: return {nullptr, FL_BLUE};
     }
 }
@@ -79,10 +76,12 @@ void OnQuestionEscapeOrClose(Fl_Widget*, void*) {}
 // program (its main window), else the screen's work area.
 void DialogCentre(Window* owner, int* x, int* y)
 {
-    Fl_Window* frame = IsLiveWindow(owner) && owner->frame->shown() ? owner->frame : nullptr;
-    for (auto it = State().windows.rbegin(); !frame && it != State().windows.rend(); ++it)
-        if (!(*it)->destroyed && (*it)->frame->shown())
-            frame = (*it)->frame;
+    Fl_Window* frame =
+        IsLiveWindow(owner) && Fltk(owner)->frame->shown() ? Fltk(owner)->frame : nullptr;
+    const auto& windows = Shared().windows;
+    for (auto it = windows.rbegin(); !frame && it != windows.rend(); ++it)
+        if (!(*it)->destroyed && Fltk(it->get())->frame->shown())
+            frame = Fltk(it->get())->frame;
     if (frame) {
         // Where the X server has put it: FLTK learns of the position only with events that
         // may not have been handled yet (a window manager places it, or FLTK itself offsets
@@ -105,12 +104,12 @@ void DialogCentre(Window* owner, int* x, int* y)
 
 // The owner only decides where the box opens: the dialog is modal for every window of the
 // program, which is what an owned box achieves on Win32, and it needs no window to exist yet.
-int ShowMessageBox(Window* owner, const char* text, const char* caption, unsigned style)
+int FltkBackend::ShowBox(const MessageBoxRequest& request)
 {
     EnsureDisplay();
-    const std::string message = EscapeSymbols(text ? text : "");
-    const bool yesNo = (style & kButtonMask) == kYesNo;
-    const IconLook look = IconForStyle(style);
+    const std::string message = EscapeSymbols(request.text);
+    const bool yesNo = request.yesNo;
+    const IconLook look = LookOf(request.icon);
 
     // FLTK's message font; its size -1 means the normal size.
     const Fl_Fontsize textSize = fl_message_size_ > 0 ? fl_message_size_ : FL_NORMAL_SIZE;
@@ -127,7 +126,7 @@ int ShowMessageBox(Window* owner, const char* text, const char* caption, unsigne
     Fl_Group* previousGroup = Fl_Group::current();
     Fl_Group::current(nullptr);  // a top-level window, whatever group is open
     Fl_Window dialog(width, height);
-    dialog.copy_label(caption ? caption : "");
+    dialog.copy_label(request.caption);
     Outcome outcome{&dialog, yesNo ? kAnswerYes : kAnswerOk, yesNo ? kAnswerNo : kAnswerOk,
                     kAnswerOk};
     dialog.callback(yesNo ? OnQuestionEscapeOrClose : OnCancel, &outcome);
@@ -161,7 +160,7 @@ int ShowMessageBox(Window* owner, const char* text, const char* caption, unsigne
     Fl_Group::current(previousGroup);
 
     int centreX = 0, centreY = 0;
-    DialogCentre(owner, &centreX, &centreY);
+    DialogCentre(request.owner, &centreX, &centreY);
     dialog.position(centreX - width / 2, centreY - height / 2);
     dialog.set_modal();
     dialog.show();

@@ -7,7 +7,6 @@
 #include <bitset>
 
 #include "platform/fltk/FltkBackend.h"
-#include "platform/fltk/FltkClientView.h"
 
 namespace platform {
 namespace {
@@ -131,9 +130,7 @@ int VisualConfig(const XVisualInfo* visual, int attribute)
     return value;
 }
 
-bool IsShown(const Window* window) { return window->view && window->view->shown(); }
-
-}  // namespace
+bool IsShown(const FltkWindow* window) { return window->view && window->view->shown(); }
 
 const PixelFormatEntry* FindPixelFormat(int index)
 {
@@ -143,7 +140,9 @@ const PixelFormatEntry* FindPixelFormat(int index)
     return formats[size_t(index - 1)].get();
 }
 
-int ChoosePixelFormat(Window*, const PixelFormat& request)
+}  // namespace
+
+int FltkBackend::ChooseFormat(Window*, const PixelFormat& request)
 {
     EnsureDisplay();
     for (const VisualRequest& candidate : RelaxedRequests(RequestFromFormat(request))) {
@@ -152,7 +151,7 @@ int ChoosePixelFormat(Window*, const PixelFormat& request)
         if (!FindVisual(candidate, &attributes, &visual))
             continue;
         // The same request gives the same index every time.
-        auto& formats = State().pixelFormats;
+        auto& formats = pixelFormats;
         for (size_t i = 0; i < formats.size(); ++i)
             if (formats[i]->attributes == attributes) {
                 XFree(visual);
@@ -167,7 +166,7 @@ int ChoosePixelFormat(Window*, const PixelFormat& request)
     return 0;
 }
 
-bool DescribePixelFormat(Window*, int index, PixelFormat* granted)
+bool FltkBackend::DescribeFormat(Window*, int index, PixelFormat* granted)
 {
     const PixelFormatEntry* entry = FindPixelFormat(index);
     if (!entry || !granted) {
@@ -186,8 +185,9 @@ bool DescribePixelFormat(Window*, int index, PixelFormat* granted)
     return true;
 }
 
-bool SetPixelFormat(Window* window, int index, const PixelFormat&)
+bool FltkBackend::SetFormat(Window* record, int index, const PixelFormat&)
 {
+    FltkWindow* window = Fltk(record);
     if (!IsLiveWindow(window)) {
         RecordLastError(kErrorInvalidWindow);
         return false;
@@ -213,8 +213,9 @@ bool SetPixelFormat(Window* window, int index, const PixelFormat&)
     return true;
 }
 
-GLContext* CreateGLContext(Window* window)
+GLContext* FltkBackend::CreateContext(Window* record)
 {
+    FltkWindow* window = Fltk(record);
     if (!IsLiveWindow(window)) {
         RecordLastError(kErrorInvalidWindow);
         return nullptr;
@@ -229,7 +230,6 @@ GLContext* CreateGLContext(Window* window)
         RecordLastError(kErrorContextCreation);
         return nullptr;
     }
-    auto& contexts = State().contexts;
     contexts.push_back(std::make_unique<GLContext>(GLContext{handle, window->pixelFormat}));
     // FLTK binds this context, not one of its own, should it ever make the window current;
     // the context stays ours (FLTK does not destroy it with the window).
@@ -240,13 +240,14 @@ GLContext* CreateGLContext(Window* window)
 // glXMakeCurrent needs the X window, which exists only once the window is shown. Before
 // that the context is remembered and bound by ShowAppWindow, before the application's
 // first GL call (the application makes none between creating and showing its window).
-bool MakeCurrent(Window* window, GLContext* context)
+bool FltkBackend::BindContext(Window* record, GLContext* context)
 {
     EnsureDisplay();
+    FltkWindow* window = Fltk(record);
     if (!context) {
         glXMakeCurrent(fl_display, None, nullptr);
-        for (const auto& known : State().windows)
-            known->context = nullptr;
+        for (const auto& known : Shared().windows)
+            Fltk(known.get())->context = nullptr;
         return true;
     }
     if (!IsLiveWindow(window)) {
@@ -267,13 +268,13 @@ bool MakeCurrent(Window* window, GLContext* context)
     return true;
 }
 
-void SwapBuffers(Window* window)
+void FltkBackend::Swap(Window* window)
 {
-    if (IsLiveWindow(window) && IsShown(window))
-        glXSwapBuffers(fl_display, fl_xid(window->view));
+    if (IsLiveWindow(window) && IsShown(Fltk(window)))
+        glXSwapBuffers(fl_display, fl_xid(Fltk(window)->view));
 }
 
-void BindWindowContext(Window* window)
+void BindWindowContext(FltkWindow* window)
 {
     if (!window->context || !IsShown(window))
         return;
@@ -283,7 +284,7 @@ void BindWindowContext(Window* window)
         glXMakeCurrent(fl_display, drawable, window->context->handle);
 }
 
-void ParkWindowContext(Window* window)
+void ParkWindowContext(FltkWindow* window)
 {
     if (!window->context || glXGetCurrentContext() != window->context->handle)
         return;

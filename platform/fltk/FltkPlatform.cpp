@@ -1,6 +1,15 @@
-// The FLTK backend's windows and messages: the main window (an Fl_Window with the menu bar
-// above a GL client view), FLTK's event handling feeding the shared message queue, keystrokes
-// and key state, focus, the clock, start-up and process exit.
+// The FLTK backend: the demo's window on the Linux desktop, an Fl_Window with the menu bar
+// above a GL client view, over X11 and GLX. This file: windows, FLTK's events feeding the
+// shared message queue, keystrokes and key state, focus, the clock, start-up and exit.
+//
+// Supports: menus from the template with mnemonics drawn, check marks and greying; plain-key
+// accelerators (a key with a modifier held is left to FLTK); held keys that auto-repeat
+// never releases, and keys released when the keyboard goes to another window; the class's
+// icon at every size; pixel formats as GLX visuals, the closest when none matches; modal
+// message boxes centred over the main window.
+// Does not: activate the menu with Alt or F10 (FLTK has no such key); send a 0x0 size (a
+// window is never smaller than 1x1; only its height shrinks to 0 under the menu bar); know the
+// window manager's frame (the outer size given loses the Win32 frame allowance instead).
 #include <X11/XKBlib.h>
 
 #include <FL/Fl_PNG_Image.H>
@@ -11,15 +20,9 @@
 #include <memory>
 
 #include "platform/fltk/FltkBackend.h"
-#include "platform/fltk/FltkClientView.h"
 
 namespace platform {
 namespace {
-
-// The Win32 allowance in the outer size passed to CreateAppWindow: 8 pixels of frame
-// across, 46 of frame, caption and menu bar down. What remains is the client area.
-constexpr int kFrameAllowanceX = 8;
-constexpr int kFrameAllowanceY = 46;
 
 Key KeyFromFltk(int fltkKey)
 {
@@ -44,9 +47,11 @@ Window* FindByFltkWindow(const Fl_Window* fltkWindow)
     if (!fltkWindow)
         return nullptr;
     const Fl_Window* top = fltkWindow->top_window();
-    for (const auto& window : State().windows)
+    for (const auto& record : Shared().windows) {
+        FltkWindow* window = Fltk(record.get());
         if (!window->destroyed && (window->frame == fltkWindow || window->frame == top))
-            return window.get();
+            return window;
+    }
     return nullptr;
 }
 
@@ -58,12 +63,13 @@ Window* KeyboardWindow()
     ::Window focus = None;
     int revertTo = 0;
     XGetInputFocus(fl_display, &focus, &revertTo);
-    for (const auto& window : State().windows) {
+    for (const auto& record : Shared().windows) {
+        FltkWindow* window = Fltk(record.get());
         if (window->destroyed || !window->frame->shown())
             continue;
         const ::Window frame = fl_xid(window->frame);
         if (focus == frame || focus == fl_xid(window->view))
-            return window.get();
+            return window;
         if (focus != PointerRoot)
             continue;
         ::Window root = None, child = None;
@@ -71,7 +77,7 @@ Window* KeyboardWindow()
         unsigned buttons = 0;
         if (XQueryPointer(fl_display, frame, &root, &child, &rootX, &rootY, &x, &y, &buttons) &&
             x >= 0 && y >= 0 && x < window->frame->w() && y < window->frame->h())
-            return window.get();
+            return window;
     }
     return nullptr;
 }
@@ -81,11 +87,8 @@ Window* KeyboardWindow()
 // while a key is held.
 void ReleaseKeysIfKeyboardLeft()
 {
-    Backend& state = State();
-    const bool anyHeld =
-        std::find(state.keyDown.begin(), state.keyDown.end(), true) != state.keyDown.end();
-    if (anyHeld && !KeyboardWindow())
-        state.keyDown.fill(false);
+    if (AnyKeyHeld() && !KeyboardWindow())
+        ReleaseAllKeys();
 }
 
 // Every FLTK event passes through here first. Keys of this backend's windows are taken
@@ -94,14 +97,11 @@ void ReleaseKeysIfKeyboardLeft()
 // arrows move the keyboard focus between widgets.
 int DispatchEvent(int event, Fl_Window* fltkWindow)
 {
-    Backend& state = State();
     switch (event) {
     case FL_KEYUP: {
         // A key released anywhere is up, also while a menu or a message box has the
         // keyboard; otherwise it would read held until its next press.
-        const Key key = KeyFromFltk(Fl::event_key());
-        if (key != Key::kNone)
-            state.keyDown[size_t(key)] = false;
+        SetKeyHeld(KeyFromFltk(Fl::event_key()), false);
         break;
     }
     case FL_KEYDOWN: {
@@ -110,7 +110,7 @@ int DispatchEvent(int event, Fl_Window* fltkWindow)
         // An open menu (grab) or message box (modal) has the keyboard to itself.
         if (key == Key::kNone || !window || Fl::grab() || Fl::modal())
             break;
-        state.keyDown[size_t(key)] = true;
+        SetKeyHeld(key, true);
         // Accelerators are plain keys: with a modifier held the keystroke is no
         // accelerator, and FLTK handles it as it would.
         if (Fl::event_state() & (FL_SHIFT | FL_CTRL | FL_ALT | FL_META))
@@ -156,39 +156,42 @@ void SetWindowIcon(Fl_Window* frame, const Module* module, unsigned iconId)
         frame->icons(usable.data(), int(usable.size()));
 }
 
-intptr_t Send(Window* window, unsigned message, uintptr_t wParam, intptr_t lParam)
-{
-    return window->windowProc(window, message, wParam, lParam);
-}
-
-void DestroyAppWindow(Window* window)
+// Sent at once to the window procedure, with the window's context current.
+void SendPaint(FltkWindow* window)
 {
     if (!IsLiveWindow(window))
         return;
-    ParkWindowContext(window);
-    window->destroyed = true;
-    DropQueuedMessages(window);
-    Fl_Window* frame = window->frame;
-    window->frame = nullptr;
-    window->view = nullptr;
-    window->menu.bar = nullptr;
-    // Deferred deletion: this may run inside one of the frame's own callbacks.
-    frame->hide();
-    Fl::delete_widget(frame);
-    Send(window, kMessageDestroy, 0, 0);
+    BindWindowContext(window);
+    Send(window, kMessagePaint, 0, 0);
+}
+
+void SendSize(FltkWindow* window)
+{
+    if (!IsLiveWindow(window) || !window->shown)
+        return;
+    BindWindowContext(window);
+    SendClientSize(window, window->view->w(), window->view->h());
 }
 
 }  // namespace
 
-Backend& State()
+void ClientView::draw() { SendPaint(Fltk(owner)); }
+
+void ClientView::resize(int x, int y, int width, int height)
 {
-    static Backend* state = new Backend;
-    return *state;
+    const bool sizeChanged = width != w() || height != h();
+    Fl_Gl_Window::resize(x, y, width, height);
+    if (sizeChanged)
+        SendSize(Fltk(owner));
 }
+
+CORVANE_PLATFORM_BACKEND(FltkBackend)
+
+FltkBackend& State() { return static_cast<FltkBackend&>(TheBackend()); }
 
 void EnsureDisplay()
 {
-    Backend& state = State();
+    FltkBackend& state = State();
     if (state.displayReady)
         return;
     fl_open_display();
@@ -203,49 +206,13 @@ void EnsureDisplay()
     state.displayReady = true;
 }
 
-bool IsLiveWindow(const Window* window)
+void FltkBackend::StartToolkit()
 {
-    if (!window)
-        return false;
-    for (const auto& known : State().windows)
-        if (known.get() == window)
-            return !window->destroyed;
-    return false;
+    RequireXDisplay();
+    EnsureDisplay();
 }
 
-bool BackendIsLiveWindow(const Window* window) { return IsLiveWindow(window); }
-
-intptr_t BackendSendMessage(Window* window, unsigned message, uintptr_t wParam, intptr_t lParam)
-{
-    return Send(window, message, wParam, lParam);
-}
-
-void SendPaint(Window* window)
-{
-    if (!IsLiveWindow(window))
-        return;
-    BindWindowContext(window);
-    Send(window, kMessagePaint, 0, 0);
-}
-
-void SendSize(Window* window)
-{
-    if (!IsLiveWindow(window) || !window->shown)
-        return;
-    // A frame shrunk below its menu bar gives the view a negative height, which the 16 bits
-    // of the message would carry as a huge one: the client is then 0 pixels high.
-    const int width = std::max(0, window->view->w());
-    const int height = std::max(0, window->view->h());
-    if (width == window->sentWidth && height == window->sentHeight)
-        return;
-    window->sentWidth = width;
-    window->sentHeight = height;
-    BindWindowContext(window);
-    const uintptr_t size = (uintptr_t(width) & 0xFFFF) | ((uintptr_t(height) & 0xFFFF) << 16);
-    Send(window, kMessageSize, 0, intptr_t(size));
-}
-
-const char* BackendErrorText(unsigned code)
+const char* FltkBackend::OwnErrorText(unsigned code)
 {
     switch (code) {
     case kErrorInvalidPixelFormat:
@@ -264,43 +231,25 @@ const char* BackendErrorText(unsigned code)
     }
 }
 
-void BackendStartup()
+bool FltkBackend::BuildWindow(Window& record, const RegisteredClass& windowClass,
+                              int outerWidth, int outerHeight)
 {
-    RequireXDisplay();
     EnsureDisplay();
-}
-
-bool BackendRegisterClass(const RegisteredClass&) { return true; }
-
-Window* CreateAppWindow(const char* className, const char* title, int outerWidth,
-                        int outerHeight)
-{
-    Backend& state = State();
-    const RegisteredClass* windowClass = FindWindowClass(className);
-    if (!windowClass) {
-        RecordLastError(kErrorUnknownClass);
-        return nullptr;
-    }
-    EnsureDisplay();
-
-    state.windows.push_back(std::make_unique<Window>());
-    Window* window = state.windows.back().get();
-    window->windowProc = windowClass->windowProc;
-    window->title = title ? title : "";
-
+    FltkWindow* window = Fltk(&record);
     const MenuTemplate* menuTemplate =
-        FindMenuTemplate(windowClass->instance, windowClass->menuResource);
-    const int clientWidth = std::max(1, outerWidth - kFrameAllowanceX);
-    const int clientHeight = std::max(1, outerHeight - kFrameAllowanceY);
+        FindMenuTemplate(windowClass.instance, windowClass.menuResource);
+    // What remains of the outer size without the Win32 frame is the client area.
+    const int clientWidth = std::max(1, outerWidth - kFrameAllowanceWidth);
+    const int clientHeight = std::max(1, outerHeight - kFrameAllowanceHeight);
     const int barHeight = menuTemplate ? MenuBarHeight() : 0;
 
     Fl_Group* previousGroup = Fl_Group::current();
     Fl_Group::current(nullptr);  // a top-level window, whatever group is open
     auto* frame = new Fl_Window(clientWidth, barHeight + clientHeight);
     frame->copy_label(window->title.c_str());
-    frame->xclass(windowClass->name.c_str());
+    frame->xclass(windowClass.name.c_str());
     frame->callback(OnFrameCallback, window);
-    SetWindowIcon(frame, windowClass->instance, windowClass->iconResource);
+    SetWindowIcon(frame, windowClass.instance, windowClass.iconResource);
     if (menuTemplate)
         BuildMenu(window, menuTemplate, 0, 0, clientWidth, barHeight);
     auto* view = new ClientView(0, barHeight, clientWidth, clientHeight, window);
@@ -313,16 +262,16 @@ Window* CreateAppWindow(const char* className, const char* title, int outerWidth
 
     // The handler chooses the pixel format and creates the context now, before the window
     // is shown: FLTK creates the X window with the visual of that format.
-    if (Send(window, kMessageCreate, 0, 0) == -1) {
-        DestroyAppWindow(window);
-        return nullptr;
-    }
-    return window;
+    if (SendCreate(window))
+        return true;
+    DestroyWindow(window);
+    return false;
 }
 
-void ShowAppWindow(Window* window)
+void FltkBackend::RevealWindow(Window& record)
 {
-    if (!IsLiveWindow(window) || window->shown)
+    FltkWindow* window = Fltk(&record);
+    if (window->shown)
         return;
     window->frame->show();
     window->shown = true;
@@ -332,18 +281,22 @@ void ShowAppWindow(Window* window)
     SendSize(window);
 }
 
-void SetWindowTitle(Window* window, const char* text)
+void FltkBackend::TearDownWindow(Window& record)
 {
-    if (!window)
-        return;
-    window->title = text ? text : "";
-    if (IsLiveWindow(window))
-        window->frame->copy_label(window->title.c_str());
+    FltkWindow* window = Fltk(&record);
+    ParkWindowContext(window);
+    Fl_Window* frame = window->frame;
+    window->frame = nullptr;
+    window->view = nullptr;
+    window->menuBar = nullptr;
+    // Deferred deletion: this may run inside one of the frame's own callbacks.
+    frame->hide();
+    Fl::delete_widget(frame);
 }
 
-const char* GetWindowTitle(Window* window) { return window ? window->title.c_str() : ""; }
+void FltkBackend::MirrorTitle(Window& window) { Fltk(&window)->frame->copy_label(window.title.c_str()); }
 
-bool PeekAppMessage(MessageRecord* message)
+bool FltkBackend::TakeMessage(MessageRecord* message)
 {
     EnsureDisplay();
     // Pending events are handled only when the queue is empty: FLTK's callbacks add to it,
@@ -353,26 +306,13 @@ bool PeekAppMessage(MessageRecord* message)
     return TakeQueuedMessage(message);
 }
 
-intptr_t DefaultWindowProc(Window* window, unsigned message, uintptr_t, intptr_t)
-{
-    if (message == kMessageClose)
-        DestroyAppWindow(window);
-    return 0;
-}
-
-Window* GetFocusWindow()
+Window* FltkBackend::FocusWindow()
 {
     EnsureDisplay();
     return KeyboardWindow();
 }
 
-bool IsKeyDown(Key key)
-{
-    const size_t index = size_t(key);
-    return index < State().keyDown.size() && State().keyDown[index];
-}
-
-uint32_t TimeMs()
+uint32_t FltkBackend::Milliseconds()
 {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
@@ -380,6 +320,6 @@ uint32_t TimeMs()
     return uint32_t(ms);  // wraps every 49.7 days, as the interface says
 }
 
-void ExitProcess(int exitCode) { std::exit(exitCode); }
+void FltkBackend::Exit(int exitCode) { std::exit(exitCode); }
 
 }  // namespace platform

@@ -1,7 +1,13 @@
 // The offscreen backend: the platform interface over an EGL pbuffer (surfaceless, device or
-// default display, whichever opens first), with a scripted clock and key state, recorded
-// message boxes and ExitProcess as an exception. Everything the backend knows lives in one
-// OffscreenState object; the window classes and the message queue are common/'s.
+// default display, whichever opens first), for tests, tools and benchmarks.
+//
+// Supports: one window at a time (a new one, or Configure, forgets the last); one pixel format,
+// the pbuffer's (RGBA8, depth 24, stencil 8), reported as the configuration says; at most two
+// frames in flight per swap; a scripted clock and scripted keys, commands and close clicks,
+// delivered by idle frames; message boxes recorded and answered from the configuration, with
+// commands delivered inside a box's modal loop; ExitProcess as the exception ExitRequest.
+// Does not: show anything, take real input, resize (the client size is the configuration's),
+// or send kMessagePaint after the first.
 #include "platform/offscreen/Offscreen.h"
 
 #include <EGL/egl.h>
@@ -11,35 +17,17 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <map>
 #include <memory>
 #include <string>
 #include <utility>
 
-#include "platform/common/Internal.h"
+#include "platform/common/Backend.h"
 
 namespace platform {
-
-struct MenuItemState {
-    bool checked = false;
-    bool enabled = true;
-};
-
-struct Menu {
-    std::map<unsigned, MenuItemState> items;  // by command id
-};
 
 struct GLContext {
     EGLContext context = EGL_NO_CONTEXT;
     EGLSurface surface = EGL_NO_SURFACE;
-};
-
-struct Window {
-    WindowProc windowProc = nullptr;
-    std::string title;
-    std::unique_ptr<Menu> menu;
-    bool destroyed = false;
-    int formatIndex = 0;  // 0 until SetPixelFormat succeeds
 };
 
 namespace {
@@ -61,10 +49,13 @@ struct ScheduledInput {
     unsigned value;  // command id or Key
 };
 
+struct OffscreenWindow final : Window {
+    int formatIndex = 0;  // 0 until SetPixelFormat succeeds
+};
+
 struct OffscreenState {
     offscreen::Config config;
-    std::unique_ptr<Window> window;
-    bool keys[int(Key::kCount)] = {};
+    OffscreenWindow* window = nullptr;  // the newest window (its record is common/'s)
     uint32_t now = 0;
     int idleFramesBegun = 0;
     int scriptAppliedFor = -1;  // the idle frame whose scripted input has been delivered
@@ -290,16 +281,6 @@ void LimitFramesInFlight(OffscreenState& state)
     state.destroySync(state.display, oldest);
 }
 
-intptr_t Send(Window* window, unsigned message, uintptr_t wParam, intptr_t lParam)
-{
-    return window->windowProc(window, message, wParam, lParam);
-}
-
-bool IsLive(const Window* window)
-{
-    return window && window == State().window.get() && !window->destroyed;
-}
-
 // Delivers the scripted input of the idle frame about to begin: key holds, the clock step
 // and queued commands and key presses.
 void ApplyScript(OffscreenState& state)
@@ -312,10 +293,10 @@ void ApplyScript(OffscreenState& state)
         state.now += state.config.stepMs;
     // A key with ranges is held when any of its ranges holds the frame.
     for (const HeldRange& range : state.heldRanges)
-        state.keys[int(range.key)] = false;
+        SetKeyHeld(range.key, false);
     for (const HeldRange& range : state.heldRanges)
         if (frame >= range.from && frame < range.to)
-            state.keys[int(range.key)] = true;
+            SetKeyHeld(range.key, true);
     for (const ScheduledInput& input : state.inputs) {
         if (input.frame != frame)
             continue;
@@ -328,247 +309,192 @@ void ApplyScript(OffscreenState& state)
 
 }  // namespace
 
-const char* BackendErrorText(unsigned code)
-{
-    switch (code) {
-    case kErrorNoEglDisplay: return "No EGL display is available.";
-    case kErrorNoEglConfig: return "No EGL configuration offers the requested buffers.";
-    case kErrorNoEglContext: return "The EGL context could not be created.";
-    case kErrorNoPixelFormat: return "The pixel format does not exist.";
-    default: return nullptr;
+class OffscreenBackend final : public EmulatedBackend {
+public:
+    void StartToolkit() override { RequireXDisplay(); }
+
+    bool AcceptClass(const RegisteredClass&) override
+    {
+        if (State().config.failRegisterClass) {
+            RecordLastError(EINVAL);
+            return false;
+        }
+        return true;
     }
-}
 
-void BackendStartup() { RequireXDisplay(); }
-
-bool BackendRegisterClass(const RegisteredClass&)
-{
-    if (State().config.failRegisterClass) {
-        RecordLastError(EINVAL);
-        return false;
-    }
-    return true;
-}
-
-bool BackendIsLiveWindow(const Window* window) { return IsLive(window); }
-
-intptr_t BackendSendMessage(Window* window, unsigned message, uintptr_t wParam, intptr_t lParam)
-{
-    return Send(window, message, wParam, lParam);
-}
-
-Window* CreateAppWindow(const char* className, const char* title, int, int)
-{
-    OffscreenState& state = State();
-    const RegisteredClass* windowClass = FindWindowClass(className);
-    if (!windowClass) {
-        RecordLastError(kErrorUnknownClass);
-        return nullptr;
-    }
-    ReleaseContext(state);
-    Shared().queue.clear();
-    state.window = std::make_unique<Window>();
-    Window* window = state.window.get();
-    window->windowProc = windowClass->windowProc;
-    window->title.reserve(80);  // a frame-rate title then never allocates
-    window->title = title ? title : "";
-    window->menu = std::make_unique<Menu>();
-    if (const MenuTemplate* menu =
-            FindMenuTemplate(windowClass->instance, windowClass->menuResource)) {
-        for (size_t e = 0; e < menu->count; ++e)
-            if (menu->entries[e].kind == MenuEntry::kItem)
-                window->menu->items[menu->entries[e].id] = MenuItemState{};
-    }
-    Send(window, kMessageCreate, 0, 0);
-    return window;
-}
-
-void ShowAppWindow(Window* window)
-{
-    const offscreen::Config& config = State().config;
-    const uintptr_t size = (uintptr_t(config.clientWidth) & 0xFFFF) |
-                           ((uintptr_t(config.clientHeight) & 0xFFFF) << 16);
-    Send(window, kMessageSize, 0, intptr_t(size));
-    QueueMessage(window, kMessagePaint, 0, 0);
-}
-
-Menu* GetWindowMenu(Window* window) { return window ? window->menu.get() : nullptr; }
-
-void SetWindowTitle(Window* window, const char* text) { window->title = text ? text : ""; }
-
-const char* GetWindowTitle(Window* window) { return window->title.c_str(); }
-
-void CheckMenuItem(Menu* menu, unsigned id, bool checked)
-{
-    if (auto item = menu->items.find(id); item != menu->items.end())
-        item->second.checked = checked;
-}
-
-void EnableMenuItem(Menu* menu, unsigned id, bool enabled)
-{
-    if (auto item = menu->items.find(id); item != menu->items.end())
-        item->second.enabled = enabled;
-}
-
-bool IsMenuItemChecked(Menu* menu, unsigned id)
-{
-    auto item = menu->items.find(id);
-    return item != menu->items.end() && item->second.checked;
-}
-
-bool IsMenuItemEnabled(Menu* menu, unsigned id)
-{
-    auto item = menu->items.find(id);
-    return item == menu->items.end() || item->second.enabled;
-}
-
-bool PeekAppMessage(MessageRecord* message)
-{
-    OffscreenState& state = State();
-    state.inIdleFrame = false;
-    if (Shared().queue.empty()) {
-        const int limit = state.config.idleFrameLimit;
-        if (!state.quitPosted && limit >= 0 && state.idleFramesBegun >= limit) {
-            state.quitPosted = true;
-            PostQuitMessage(0);
-        } else {
-            ApplyScript(state);
+    const char* OwnErrorText(unsigned code) override
+    {
+        switch (code) {
+        case kErrorNoEglDisplay: return "No EGL display is available.";
+        case kErrorNoEglConfig: return "No EGL configuration offers the requested buffers.";
+        case kErrorNoEglContext: return "The EGL context could not be created.";
+        case kErrorNoPixelFormat: return "The pixel format does not exist.";
+        default: return nullptr;
         }
     }
-    if (TakeQueuedMessage(message))
+
+    std::unique_ptr<Window> NewWindow() override { return std::make_unique<OffscreenWindow>(); }
+
+    bool BuildWindow(Window& window, const RegisteredClass&, int, int) override
+    {
+        OffscreenState& state = State();
+        ReleaseContext(state);
+        ForgetWindows(&window);
+        state.window = static_cast<OffscreenWindow*>(&window);
+        SendCreate(&window);
         return true;
-    // The caller runs an idle frame now.
-    state.inIdleFrame = true;
-    ++state.idleFramesBegun;
-    return false;
-}
-
-intptr_t DefaultWindowProc(Window* window, unsigned message, uintptr_t, intptr_t)
-{
-    if (message == kMessageClose && !window->destroyed) {
-        window->destroyed = true;
-        Send(window, kMessageDestroy, 0, 0);
     }
-    return 0;
-}
 
-int ChoosePixelFormat(Window*, const PixelFormat&)
-{
-    return EnsureDisplay(State()) ? 1 : 0;  // one format: the pbuffer config
-}
+    void RevealWindow(Window& window) override
+    {
+        SendClientSize(&window, State().config.clientWidth, State().config.clientHeight);
+        QueueMessage(&window, kMessagePaint, 0, 0);
+    }
 
-bool DescribePixelFormat(Window*, int index, PixelFormat* granted)
-{
-    if (index != 1) {
-        RecordLastError(kErrorNoPixelFormat);
+    void TearDownWindow(Window&) override {}
+    void MirrorTitle(Window&) override {}
+    void MirrorMenuItem(Window&, const MenuItemState&) override {}
+
+    bool TakeMessage(MessageRecord* message) override
+    {
+        OffscreenState& state = State();
+        state.inIdleFrame = false;
+        if (Shared().queue.empty()) {
+            const int limit = state.config.idleFrameLimit;
+            if (!state.quitPosted && limit >= 0 && state.idleFramesBegun >= limit) {
+                state.quitPosted = true;
+                PostQuit(0);
+            } else {
+                ApplyScript(state);
+            }
+        }
+        if (TakeQueuedMessage(message))
+            return true;
+        // The caller runs an idle frame now.
+        state.inIdleFrame = true;
+        ++state.idleFramesBegun;
         return false;
     }
-    const offscreen::Config& config = State().config;
-    granted->flags = kDrawToWindow | kSupportOpenGL | kDoubleBuffer;
-    granted->colorBits = config.grantedColorBits;
-    granted->depthBits = 24;
-    granted->stencilBits = config.grantedStencilBits;
-    return true;
-}
 
-bool SetPixelFormat(Window* window, int index, const PixelFormat&)
-{
-    if (State().config.failSetPixelFormat) {
-        RecordLastError(State().config.failureErrorCode);
-        return false;
+    int ChooseFormat(Window*, const PixelFormat&) override
+    {
+        return EnsureDisplay(State()) ? 1 : 0;  // one format: the pbuffer config
     }
-    if (index != 1) {
-        // The zero index of a display that could not be opened keeps that reason.
-        const unsigned displayError = State().display == EGL_NO_DISPLAY ? State().displayError : 0;
-        RecordLastError(displayError ? displayError : kErrorNoPixelFormat);
-        return false;
+
+    bool DescribeFormat(Window*, int index, PixelFormat* granted) override
+    {
+        if (index != 1) {
+            RecordLastError(kErrorNoPixelFormat);
+            return false;
+        }
+        const offscreen::Config& config = State().config;
+        granted->flags = kDrawToWindow | kSupportOpenGL | kDoubleBuffer;
+        granted->colorBits = config.grantedColorBits;
+        granted->depthBits = 24;
+        granted->stencilBits = config.grantedStencilBits;
+        return true;
     }
-    window->formatIndex = index;
-    return true;
-}
 
-GLContext* CreateGLContext(Window* window)
-{
-    OffscreenState& state = State();
-    if (state.config.failCreateContext) {
-        RecordLastError(state.config.failureErrorCode);
-        return nullptr;
+    bool SetFormat(Window* window, int index, const PixelFormat&) override
+    {
+        OffscreenState& state = State();
+        if (state.config.failSetPixelFormat) {
+            RecordLastError(state.config.failureErrorCode);
+            return false;
+        }
+        if (index != 1) {
+            // The zero index of a display that could not be opened keeps that reason.
+            const unsigned displayError = state.display == EGL_NO_DISPLAY ? state.displayError : 0;
+            RecordLastError(displayError ? displayError : kErrorNoPixelFormat);
+            return false;
+        }
+        if (!IsLiveWindow(window)) {
+            RecordLastError(kErrorInvalidWindow);
+            return false;
+        }
+        static_cast<OffscreenWindow*>(window)->formatIndex = index;
+        return true;
     }
-    if (!window || window->formatIndex == 0 || !EnsureDisplay(state)) {
-        RecordLastError(kErrorNoPixelFormat);
-        return nullptr;
+
+    GLContext* CreateContext(Window* window) override
+    {
+        OffscreenState& state = State();
+        if (state.config.failCreateContext) {
+            RecordLastError(state.config.failureErrorCode);
+            return nullptr;
+        }
+        if (!IsLiveWindow(window) || static_cast<OffscreenWindow*>(window)->formatIndex == 0 ||
+            !EnsureDisplay(state)) {
+            RecordLastError(kErrorNoPixelFormat);
+            return nullptr;
+        }
+        ReleaseContext(state);
+        eglBindAPI(EGL_OPENGL_API);
+        auto context = std::make_unique<GLContext>();
+        context->context =
+            eglCreateContext(state.display, state.eglConfig, EGL_NO_CONTEXT, nullptr);
+        // A minimised window still has a drawable: the pbuffer is at least 1 x 1.
+        const EGLint size[] = {EGL_WIDTH, std::max(1, state.config.clientWidth),
+                               EGL_HEIGHT, std::max(1, state.config.clientHeight), EGL_NONE};
+        context->surface = eglCreatePbufferSurface(state.display, state.eglConfig, size);
+        if (context->context == EGL_NO_CONTEXT || context->surface == EGL_NO_SURFACE) {
+            if (context->surface != EGL_NO_SURFACE)
+                eglDestroySurface(state.display, context->surface);
+            if (context->context != EGL_NO_CONTEXT)
+                eglDestroyContext(state.display, context->context);
+            RecordLastError(kErrorNoEglContext);
+            return nullptr;
+        }
+        state.context = std::move(context);
+        return state.context.get();
     }
-    ReleaseContext(state);
-    eglBindAPI(EGL_OPENGL_API);
-    auto context = std::make_unique<GLContext>();
-    context->context = eglCreateContext(state.display, state.eglConfig, EGL_NO_CONTEXT, nullptr);
-    // A minimised window still has a drawable: the pbuffer is at least 1 x 1.
-    const EGLint size[] = {EGL_WIDTH, std::max(1, state.config.clientWidth),
-                           EGL_HEIGHT, std::max(1, state.config.clientHeight), EGL_NONE};
-    context->surface = eglCreatePbufferSurface(state.display, state.eglConfig, size);
-    if (context->context == EGL_NO_CONTEXT || context->surface == EGL_NO_SURFACE) {
-        if (context->surface != EGL_NO_SURFACE)
-            eglDestroySurface(state.display, context->surface);
-        if (context->context != EGL_NO_CONTEXT)
-            eglDestroyContext(state.display, context->context);
-        RecordLastError(kErrorNoEglContext);
-        return nullptr;
+
+    bool BindContext(Window*, GLContext* context) override
+    {
+        OffscreenState& state = State();
+        if (!context || context != state.context.get())
+            return false;
+        if (!eglMakeCurrent(state.display, context->surface, context->surface, context->context))
+            return false;
+        glDrawBuffer(GL_BACK);
+        glReadBuffer(GL_BACK);
+        return true;
     }
-    state.context = std::move(context);
-    return state.context.get();
-}
 
-bool MakeCurrent(Window*, GLContext* context)
-{
-    OffscreenState& state = State();
-    if (!context || context != state.context.get())
-        return false;
-    if (!eglMakeCurrent(state.display, context->surface, context->surface, context->context))
-        return false;
-    glDrawBuffer(GL_BACK);
-    glReadBuffer(GL_BACK);
-    return true;
-}
-
-void SwapBuffers(Window*)
-{
-    OffscreenState& state = State();
-    if (state.beforeSwap)
-        state.beforeSwap(state.inIdleFrame ? state.idleFramesBegun - 1 : -1);
-    // A pbuffer has no front buffer: the frame stays in the back buffer for reading.
-    LimitFramesInFlight(state);
-}
-
-int ShowMessageBox(Window*, const char* text, const char* caption, unsigned style)
-{
-    OffscreenState& state = State();
-    const int answer = (style & 0x0F) == kYesNo ? state.config.yesNoAnswer : kAnswerOk;
-    state.boxes.push_back({caption ? caption : "", text ? text : "", style, answer});
-    // The box's modal loop: commands chosen in the main window's menu meanwhile.
-    const int box = int(state.boxes.size()) - 1;
-    for (const auto& [number, id] : state.boxCommands) {
-        Window* window = state.window.get();
-        if (number == box && IsLive(window) && IsMenuItemEnabled(window->menu.get(), id))
-            Send(window, kMessageCommand, id, 0);
+    void Swap(Window*) override
+    {
+        OffscreenState& state = State();
+        if (state.beforeSwap)
+            state.beforeSwap(state.inIdleFrame ? state.idleFramesBegun - 1 : -1);
+        // A pbuffer has no front buffer: the frame stays in the back buffer for reading.
+        LimitFramesInFlight(state);
     }
-    return answer;
-}
 
-Window* GetFocusWindow()
-{
-    Window* window = State().window.get();
-    return window && !window->destroyed ? window : nullptr;
-}
+    int ShowBox(const MessageBoxRequest& request) override
+    {
+        OffscreenState& state = State();
+        const int answer = request.yesNo ? state.config.yesNoAnswer : kAnswerOk;
+        state.boxes.push_back({request.caption, request.text, request.style, answer});
+        // The box's modal loop: commands chosen in the main window's menu meanwhile.
+        const int box = int(state.boxes.size()) - 1;
+        for (const auto& [number, id] : state.boxCommands)
+            if (number == box && IsLiveWindow(state.window) &&
+                IsMenuItemEnabled(&state.window->menu, id))
+                Send(state.window, kMessageCommand, id, 0);
+        return answer;
+    }
 
-bool IsKeyDown(Key key)
-{
-    const int index = int(key);
-    return index > 0 && index < int(Key::kCount) && State().keys[index];
-}
+    Window* FocusWindow() override
+    {
+        return IsLiveWindow(State().window) ? State().window : nullptr;
+    }
 
-uint32_t TimeMs() { return State().now; }
+    uint32_t Milliseconds() override { return State().now; }
 
-void ExitProcess(int exitCode) { throw offscreen::ExitRequest{exitCode}; }
+    [[noreturn]] void Exit(int exitCode) override { throw offscreen::ExitRequest{exitCode}; }
+};
+
+CORVANE_PLATFORM_BACKEND(OffscreenBackend)
 
 namespace offscreen {
 
@@ -580,9 +506,9 @@ void Configure(const Config& config)
         CloseDisplay(state);
     state.config = config;
     Shared().classes.clear();
-    state.window.reset();
-    Shared().queue.clear();
-    std::fill(std::begin(state.keys), std::end(state.keys), false);
+    ForgetWindows();
+    state.window = nullptr;
+    ReleaseAllKeys();
     state.now = config.startTimeMs;
     state.idleFramesBegun = 0;
     state.scriptAppliedFor = -1;
@@ -616,11 +542,7 @@ void ScheduleKeyPress(int idleFrame, Key key)
     State().inputs.push_back({idleFrame, false, unsigned(key)});
 }
 
-void SetKeyDown(Key key, bool down)
-{
-    if (int(key) > 0 && int(key) < int(Key::kCount))
-        State().keys[int(key)] = down;
-}
+void SetKeyDown(Key key, bool down) { SetKeyHeld(key, down); }
 
 void SetTime(uint32_t ms) { State().now = ms; }
 
@@ -628,25 +550,21 @@ void AdvanceTime(uint32_t ms) { State().now += ms; }
 
 void PostMenuCommand(unsigned id)
 {
-    OffscreenState& state = State();
-    Window* window = state.window.get();
-    if (!window || window->destroyed || !IsMenuItemEnabled(window->menu.get(), id))
-        return;  // a greyed item cannot be chosen
-    QueueMessage(window, kMessageCommand, id, 0);
+    Window* window = State().window;
+    if (IsLiveWindow(window) && IsMenuItemEnabled(&window->menu, id))  // greyed: not chosen
+        QueueMessage(window, kMessageCommand, id, 0);
 }
 
 void PostKeyPress(Key key)
 {
-    OffscreenState& state = State();
-    if (state.window && !state.window->destroyed)
-        QueueMessage(state.window.get(), kMessageKeyDown, uintptr_t(key), 0);
+    if (IsLiveWindow(State().window))
+        QueueMessage(State().window, kMessageKeyDown, uintptr_t(key), 0);
 }
 
 void PostClose()
 {
-    OffscreenState& state = State();
-    if (state.window && !state.window->destroyed)
-        QueueMessage(state.window.get(), kMessageClose, 0, 0);
+    if (IsLiveWindow(State().window))
+        QueueMessage(State().window, kMessageClose, 0, 0);
 }
 
 void ScheduleCommandInBox(int box, unsigned id) { State().boxCommands.push_back({box, id}); }
@@ -663,7 +581,7 @@ const char* DisplayPlatformName() { return State().displayPlatform; }
 
 const std::string& DisplayAttempts() { return State().displayAttempts; }
 
-Window* MainWindow() { return State().window.get(); }
+Window* MainWindow() { return State().window; }
 
 bool WindowDestroyed() { return State().window && State().window->destroyed; }
 
@@ -703,8 +621,8 @@ void Teardown()
 {
     OffscreenState& state = State();
     ReleaseContext(state);
-    state.window.reset();
-    Shared().queue.clear();
+    ForgetWindows();
+    state.window = nullptr;
 }
 
 }  // namespace offscreen

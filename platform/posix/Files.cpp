@@ -8,8 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "platform/Platform.h"
-#include "platform/common/Internal.h"
+#include "platform/common/Backend.h"
 
 namespace platform {
 

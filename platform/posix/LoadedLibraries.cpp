@@ -7,7 +7,7 @@
 #include <dlfcn.h>
 #include <link.h>
 
-#include "platform/common/Internal.h"
+#include "platform/common/Backend.h"
 
 namespace platform {
 

@@ -4,8 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/Platform.h"
-#include "platform/common/Internal.h"
+#include "platform/common/Backend.h"
 
 namespace platform {
 

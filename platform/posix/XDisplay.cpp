@@ -27,7 +27,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/common/Internal.h"
+#include "platform/common/Backend.h"
 
 namespace platform {
 namespace {

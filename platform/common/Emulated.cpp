@@ -1,0 +1,100 @@
+// The message handling of the backends whose toolkit has none of its own (fltk, offscreen):
+// posted messages wait in the shared queue until PeekAppMessage takes them, dispatching sends
+// a message to its window's procedure while the window lives, a keystroke of the accelerator
+// table becomes its menu item's command unless that item is greyed, and strings come from the
+// module's string table. Win32 has all of this itself.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/common/Backend.h"
+
+namespace platform {
+
+void QueueMessage(Window* window, unsigned message, uintptr_t wParam, intptr_t lParam)
+{
+    Shared().queue.push_back({window, message, wParam, lParam});
+}
+
+bool TakeQueuedMessage(MessageRecord* message)
+{
+    std::deque<MessageRecord>& queue = Shared().queue;
+    if (queue.empty())
+        return false;
+    *message = queue.front();
+    queue.pop_front();
+    return true;
+}
+
+void SetKeyHeld(Key key, bool held)
+{
+    if (int(key) > 0 && int(key) < int(Key::kCount))
+        Shared().keys[size_t(key)] = held;
+}
+
+void ReleaseAllKeys() { Shared().keys.fill(false); }
+
+bool AnyKeyHeld()
+{
+    const auto& keys = Shared().keys;
+    return std::find(keys.begin(), keys.end(), true) != keys.end();
+}
+
+bool EmulatedBackend::TranslateKeystroke(Window* window, const AcceleratorTable& table,
+                                         const MessageRecord& message)
+{
+    if (message.message != kMessageKeyDown)
+        return false;
+    const Key key = static_cast<Key>(message.wParam);
+    for (size_t i = 0; i < table.count; ++i) {
+        const Accelerator& accelerator = table.entries[i];
+        if (accelerator.key != key)
+            continue;
+        Menu* menu = GetWindowMenu(window);
+        if (menu && !IsMenuItemEnabled(menu, accelerator.id))
+            return true;  // the keystroke is taken, but a greyed item sends nothing
+        Deliver({window, kMessageCommand, accelerator.id, 0});
+        return true;
+    }
+    return false;
+}
+
+intptr_t EmulatedBackend::Deliver(const MessageRecord& message)
+{
+    if (!IsLiveWindow(message.window))
+        return 0;
+    return Send(message.window, message.message, message.wParam, message.lParam);
+}
+
+intptr_t EmulatedBackend::DefaultProcessing(Window* window, unsigned message, uintptr_t,
+                                            intptr_t)
+{
+    if (message == kMessageClose)
+        DestroyWindow(window);
+    return 0;
+}
+
+void EmulatedBackend::PostQuit(int exitCode)
+{
+    QueueMessage(nullptr, kMessageQuit, uintptr_t(intptr_t(exitCode)), 0);
+}
+
+int EmulatedBackend::LoadModuleText(const Module* module, unsigned id, char* buffer,
+                                    int bufferSize)
+{
+    if (!module)
+        return 0;
+    for (size_t i = 0; i < module->stringCount; ++i) {
+        if (module->strings[i].id != id)
+            continue;
+        const size_t length = std::strlen(module->strings[i].text);
+        const size_t copied = std::min(length, size_t(bufferSize - 1));
+        std::memcpy(buffer, module->strings[i].text, copied);
+        buffer[copied] = '\0';
+        return int(copied);
+    }
+    return 0;
+}
+
+bool EmulatedBackend::KeyHeld(Key key) { return Shared().keys[size_t(key)]; }
+
+}  // namespace platform

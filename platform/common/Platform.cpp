@@ -1,0 +1,333 @@
+// The functions of Platform.h, defined once for every backend: start-up with GLUT, the
+// window-class registry, the window records (title, menu item state, client size, live or
+// destroyed) and the calls that the backend's toolkit answers, passed on to its hooks.
+#include <GL/freeglut.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "platform/common/Backend.h"
+
+namespace platform {
+namespace {
+
+std::string BaseName(const char* path)
+{
+    std::string name = path && *path ? path : "corvane";
+    const size_t slash = name.find_last_of("/\\");
+    return slash == std::string::npos ? name : name.substr(slash + 1);
+}
+
+// The buttons and the icon of a message box style: Win32's MB_TYPEMASK and MB_ICONMASK.
+constexpr unsigned kButtonMask = 0x0F;
+constexpr unsigned kIconMask = 0xF0;
+
+MessageBoxRequest::Icon IconOfStyle(unsigned style)
+{
+    switch (style & kIconMask) {
+    case kIconError: return MessageBoxRequest::Icon::kError;
+    case kIconQuestion: return MessageBoxRequest::Icon::kQuestion;
+    case kIconWarning: return MessageBoxRequest::Icon::kWarning;
+    case kIconInformation: return MessageBoxRequest::Icon::kInformation;
+    default: return MessageBoxRequest::Icon::kNone;
+    }
+}
+
+// Applies `change` to item `id` and shows the result in the toolkit's menu if it changed.
+template <typename Change>
+void UpdateMenuItem(Menu* menu, unsigned id, Change change)
+{
+    MenuItemState* item = menu ? menu->Find(id) : nullptr;
+    if (!item)
+        return;
+    const MenuItemState before = *item;
+    change(*item);
+    if (item->checked != before.checked || item->enabled != before.enabled ||
+        item->checkable != before.checkable)
+        TheBackend().MirrorMenuItem(*menu->window, *item);
+}
+
+}  // namespace
+
+SharedState& Shared()
+{
+    static SharedState* state = new SharedState;
+    return *state;
+}
+
+// ---- Start-up: the backend's display first, then GLUT. freeglut's solids refuse to draw
+// before glutInit, and on X glutInit opens a display of its own. GLUT is given the program's
+// name only: the program has no options, and an argument such as "-display" must not reach
+// GLUT, which would act on it. ----
+
+void Startup(int* argc, char** argv)
+{
+    SharedState& shared = Shared();
+    if (shared.startedUp)
+        return;
+    shared.programName = BaseName(argc && *argc > 0 && argv ? argv[0] : nullptr);
+    TheBackend().StartToolkit();
+    char* glutArgv[] = {shared.programName.data(), nullptr};
+    int glutArgc = 1;
+    glutInit(&glutArgc, glutArgv);
+    KeepLoadedLibrariesMapped();
+    shared.startedUp = true;
+}
+
+const char* PlatformErrorText(unsigned code)
+{
+    switch (code) {
+    case kErrorInvalidClass: return "The window class has no name or no window procedure.";
+    case kErrorUnknownClass: return "No window class of that name is registered.";
+    case kErrorInvalidWindow: return "The window does not exist or has been destroyed.";
+    default: return code >= kBackendErrorBase ? TheBackend().OwnErrorText(code) : nullptr;
+    }
+}
+
+// ---- Window classes ----
+
+bool RegisterWindowClass(const WindowClass& windowClass)
+{
+    if (!windowClass.className || !windowClass.className[0] || !windowClass.windowProc) {
+        RecordLastError(kErrorInvalidClass);
+        return false;
+    }
+    const RegisteredClass entry{windowClass.className, windowClass.windowProc,
+                                windowClass.instance, windowClass.menuResource,
+                                windowClass.iconResource};
+    if (!TheBackend().AcceptClass(entry))
+        return false;
+    std::vector<RegisteredClass>& classes = Shared().classes;
+    auto known = std::find_if(classes.begin(), classes.end(),
+                              [&](const RegisteredClass& c) { return c.name == entry.name; });
+    if (known != classes.end())
+        *known = entry;
+    else
+        classes.push_back(entry);
+    return true;
+}
+
+const RegisteredClass* FindWindowClass(const char* name)
+{
+    if (!name)
+        return nullptr;
+    for (const RegisteredClass& known : Shared().classes)
+        if (known.name == name)
+            return &known;
+    return nullptr;
+}
+
+// ---- Window records ----
+
+bool IsLiveWindow(const Window* window)
+{
+    if (!window || window->destroyed)
+        return false;
+    for (const auto& known : Shared().windows)
+        if (known.get() == window)
+            return true;
+    return false;
+}
+
+intptr_t Send(Window* window, unsigned message, uintptr_t wParam, intptr_t lParam)
+{
+    return window->windowProc(window, message, wParam, lParam);
+}
+
+bool SendCreate(Window* window) { return Send(window, kMessageCreate, 0, 0) != -1; }
+
+void SendClientSize(Window* window, int width, int height)
+{
+    // A frame shrunk below its menu bar gives the client a negative height, which the 16 bits
+    // of the message would carry as a huge one: the client is then 0 pixels high.
+    width = std::max(0, width);
+    height = std::max(0, height);
+    if (width == window->clientWidth && height == window->clientHeight)
+        return;
+    window->clientWidth = width;
+    window->clientHeight = height;
+    const uintptr_t size = (uintptr_t(width) & 0xFFFF) | ((uintptr_t(height) & 0xFFFF) << 16);
+    Send(window, kMessageSize, 0, intptr_t(size));
+}
+
+void DestroyWindow(Window* window)
+{
+    if (!IsLiveWindow(window))
+        return;
+    TheBackend().TearDownWindow(*window);
+    window->destroyed = true;
+    std::deque<MessageRecord>& queue = Shared().queue;
+    queue.erase(std::remove_if(queue.begin(), queue.end(),
+                               [&](const MessageRecord& m) { return m.window == window; }),
+                queue.end());
+    Send(window, kMessageDestroy, 0, 0);
+}
+
+void ForgetWindows(const Window* keep)
+{
+    SharedState& shared = Shared();
+    shared.queue.clear();
+    auto& windows = shared.windows;
+    windows.erase(std::remove_if(windows.begin(), windows.end(),
+                                 [&](const auto& window) { return window.get() != keep; }),
+                  windows.end());
+}
+
+Window* CreateAppWindow(const char* className, const char* title, int outerWidth,
+                        int outerHeight)
+{
+    const RegisteredClass* windowClass = FindWindowClass(className);
+    if (!windowClass) {
+        RecordLastError(kErrorUnknownClass);
+        return nullptr;
+    }
+    Shared().windows.push_back(TheBackend().NewWindow());
+    Window* window = Shared().windows.back().get();
+    window->windowProc = windowClass->windowProc;
+    window->title.reserve(80);  // a frame-rate title then never allocates
+    window->title = title ? title : "";
+    window->menu.window = window;
+    if (const MenuTemplate* menu =
+            FindMenuTemplate(windowClass->instance, windowClass->menuResource)) {
+        window->hasMenu = true;
+        for (size_t e = 0; e < menu->count; ++e)
+            if (menu->entries[e].kind == MenuEntry::kItem)
+                window->menu.items.push_back({menu->entries[e].id});
+    }
+    return TheBackend().BuildWindow(*window, *windowClass, outerWidth, outerHeight) ? window
+                                                                                    : nullptr;
+}
+
+void ShowAppWindow(Window* window)
+{
+    if (IsLiveWindow(window))
+        TheBackend().RevealWindow(*window);
+}
+
+Menu* GetWindowMenu(Window* window)
+{
+    return IsLiveWindow(window) && window->hasMenu ? &window->menu : nullptr;
+}
+
+void SetWindowTitle(Window* window, const char* text)
+{
+    if (!window)
+        return;
+    window->title = text ? text : "";
+    if (IsLiveWindow(window))
+        TheBackend().MirrorTitle(*window);
+}
+
+const char* GetWindowTitle(Window* window) { return window ? window->title.c_str() : ""; }
+
+// ---- Menu items: an id with no item is enabled and unchecked, and changes nothing ----
+
+MenuItemState* Menu::Find(unsigned id)
+{
+    for (MenuItemState& item : items)
+        if (item.id == id)
+            return &item;
+    return nullptr;
+}
+
+void CheckMenuItem(Menu* menu, unsigned id, bool checked)
+{
+    UpdateMenuItem(menu, id, [&](MenuItemState& item) {
+        item.checked = checked;
+        item.checkable = true;
+    });
+}
+
+void EnableMenuItem(Menu* menu, unsigned id, bool enabled)
+{
+    UpdateMenuItem(menu, id, [&](MenuItemState& item) { item.enabled = enabled; });
+}
+
+bool IsMenuItemChecked(Menu* menu, unsigned id)
+{
+    const MenuItemState* item = menu ? menu->Find(id) : nullptr;
+    return item && item->checked;
+}
+
+bool IsMenuItemEnabled(Menu* menu, unsigned id)
+{
+    const MenuItemState* item = menu ? menu->Find(id) : nullptr;
+    return !item || item->enabled;
+}
+
+// ---- What the toolkit answers ----
+
+bool PeekAppMessage(MessageRecord* message) { return TheBackend().TakeMessage(message); }
+
+bool TranslateAppAccelerator(Window* window, const AcceleratorTable* table,
+                             const MessageRecord& message)
+{
+    return window && table && TheBackend().TranslateKeystroke(window, *table, message);
+}
+
+intptr_t DispatchAppMessage(const MessageRecord& message)
+{
+    return TheBackend().Deliver(message);
+}
+
+intptr_t DefaultWindowProc(Window* window, unsigned message, uintptr_t wParam, intptr_t lParam)
+{
+    return TheBackend().DefaultProcessing(window, message, wParam, lParam);
+}
+
+void PostQuitMessage(int exitCode) { TheBackend().PostQuit(exitCode); }
+
+int LoadText(const Module* module, unsigned id, char* buffer, int bufferSize)
+{
+    if (!buffer || bufferSize <= 0)
+        return 0;
+    buffer[0] = '\0';
+    return TheBackend().LoadModuleText(module, id, buffer, bufferSize);
+}
+
+int ChoosePixelFormat(Window* window, const PixelFormat& request)
+{
+    return TheBackend().ChooseFormat(window, request);
+}
+
+bool DescribePixelFormat(Window* window, int index, PixelFormat* granted)
+{
+    return TheBackend().DescribeFormat(window, index, granted);
+}
+
+bool SetPixelFormat(Window* window, int index, const PixelFormat& format)
+{
+    return TheBackend().SetFormat(window, index, format);
+}
+
+GLContext* CreateGLContext(Window* window) { return TheBackend().CreateContext(window); }
+
+bool MakeCurrent(Window* window, GLContext* context)
+{
+    return TheBackend().BindContext(window, context);
+}
+
+void SwapBuffers(Window* window) { TheBackend().Swap(window); }
+
+int ShowMessageBox(Window* owner, const char* text, const char* caption, unsigned style)
+{
+    return TheBackend().ShowBox({owner, text ? text : "", caption ? caption : "", style,
+                                 (style & kButtonMask) == kYesNo, IconOfStyle(style)});
+}
+
+Window* GetFocusWindow() { return TheBackend().FocusWindow(); }
+
+bool IsKeyDown(Key key)
+{
+    return int(key) > 0 && int(key) < int(Key::kCount) && TheBackend().KeyHeld(key);
+}
+
+uint32_t TimeMs() { return TheBackend().Milliseconds(); }
+
+void ExitProcess(int exitCode)
+{
+    TheBackend().Exit(exitCode);
+    std::abort();  // not reached: the compiler does not trust [[noreturn]] on a virtual call
+}
+
+}  // namespace platform
