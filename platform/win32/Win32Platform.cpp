@@ -1,11 +1,16 @@
 // The Win32 backend: the platform interface over the Win32 API itself, so every behaviour is
-// the system's own (the message queue, the modal menu loop, accelerators, check marks and
-// greying, message boxes, key state). Handles are Win32's: a Window is the HWND, a Menu the
-// HMENU, a GLContext the HGLRC. The menu, accelerators, title string and icon are the
-// resources windres compiled into the program (app/Corvane.rc), found by the ids the module's
-// tables carry. Messages reach the window procedure as the platform's kMessage* with Win32's
-// own wParam and lParam.
-#include "platform/common/Internal.h"
+// the system's own. The window records are common/'s; each keeps its HWND and device context,
+// and a change of title or menu item is mirrored into the window and its HMENU. The menu,
+// accelerators, title string and icon are the resources windres compiled into the program
+// (app/Corvane.rc), found by the ids the module's tables carry. Messages reach the window
+// procedure as the platform's kMessage* with Win32's own wParam and lParam.
+//
+// Supports: the system's message queue, modal menu loop (Alt and F10 open the menu),
+// accelerators (a greyed item's sends no command), check marks, greying, message boxes, key
+// state (GetKeyState) and clock (timeGetTime); pixel formats and contexts through WGL.
+// Does not: draw idle frames while the user drags or sizes the window (the system's modal
+// size loop holds the message loop), or while a menu or a message box is open.
+#include "platform/common/Backend.h"
 #include "platform/win32/Win32.h"
 
 #include <windows.h>
@@ -19,43 +24,34 @@
 namespace platform {
 namespace {
 
-// What the window procedure needs per window: the platform procedure, and the device context,
-// obtained once and kept for the whole run.
-struct WindowData {
-    WindowProc windowProc = nullptr;
-    HDC deviceContext = nullptr;
+struct Win32Window final : Window {
+    HWND handle = nullptr;        // set when the window is created, before WM_CREATE
+    HDC deviceContext = nullptr;  // obtained once and kept for the whole run
 };
 
-struct Win32State {
-    std::vector<std::unique_ptr<WindowData>> windows;  // kept: a handle may outlive its window
-    MSG last{};  // the message PeekAppMessage took last, for translating and dispatching it
-    std::vector<std::pair<unsigned, HACCEL>> accelerators;  // loaded tables by resource id
-};
-
-Win32State& State()
-{
-    static Win32State* state = new Win32State;
-    return *state;
-}
-
+Win32Window* Win32Of(Window* window) { return static_cast<Win32Window*>(window); }
+HWND Handle(Window* window) { return window ? Win32Of(window)->handle : nullptr; }
 HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
-HWND Handle(Window* window) { return reinterpret_cast<HWND>(window); }
-Window* FromHandle(HWND handle) { return reinterpret_cast<Window*>(handle); }
 
-WindowData* DataOf(HWND handle)
+// The record of one of the program's windows, or null for any other handle.
+Window* FromHandle(HWND handle)
 {
-    return handle ? reinterpret_cast<WindowData*>(GetWindowLongPtrA(handle, GWLP_USERDATA))
-                  : nullptr;
+    if (!handle)
+        return nullptr;
+    for (const auto& window : Shared().windows)
+        if (Win32Of(window.get())->handle == handle)
+            return window.get();
+    return nullptr;
 }
 
 HDC DeviceContext(Window* window)
 {
-    WindowData* data = DataOf(Handle(window));
-    if (!data)
+    if (!window)
         return nullptr;
-    if (!data->deviceContext)
-        data->deviceContext = GetDC(Handle(window));
-    return data->deviceContext;
+    Win32Window* native = Win32Of(window);
+    if (!native->deviceContext)
+        native->deviceContext = GetDC(native->handle);
+    return native->deviceContext;
 }
 
 unsigned PlatformMessage(UINT message)
@@ -106,25 +102,29 @@ int VirtualKey(Key key)
 
 // The procedure of every class: passes the messages the platform names to the window's
 // platform procedure, the others to the default processing. Paint is bracketed by
-// BeginPaint and EndPaint here.
+// BeginPaint and EndPaint here; the record is marked destroyed before WM_DESTROY goes on.
 LRESULT CALLBACK WindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(handle, GWLP_USERDATA, LONG_PTR(create->lpCreateParams));
+        auto* window = static_cast<Win32Window*>(
+            reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams);
+        window->handle = handle;
+        SetWindowLongPtrA(handle, GWLP_USERDATA, LONG_PTR(window));
     }
-    WindowData* data = DataOf(handle);
+    auto* window = reinterpret_cast<Window*>(GetWindowLongPtrA(handle, GWLP_USERDATA));
     const unsigned platformMessage = PlatformMessage(message);
-    if (!data || !data->windowProc || platformMessage == kMessageNone)
+    if (!window || platformMessage == kMessageNone)
         return DefWindowProcA(handle, message, wParam, lParam);
     if (message == WM_PAINT) {
         PAINTSTRUCT paint;
         BeginPaint(handle, &paint);
-        data->windowProc(FromHandle(handle), kMessagePaint, wParam, lParam);
+        Send(window, kMessagePaint, wParam, lParam);
         EndPaint(handle, &paint);
         return 0;
     }
-    return data->windowProc(FromHandle(handle), platformMessage, wParam, lParam);
+    if (message == WM_DESTROY)
+        window->destroyed = true;
+    return Send(window, platformMessage, wParam, lParam);
 }
 
 PIXELFORMATDESCRIPTOR Descriptor(const PixelFormat& format)
@@ -141,13 +141,6 @@ PIXELFORMATDESCRIPTOR Descriptor(const PixelFormat& format)
     return descriptor;
 }
 
-bool IsLastMessage(const MessageRecord& record)
-{
-    const MSG& last = State().last;
-    return Handle(record.window) == last.hwnd && record.wParam == last.wParam &&
-           record.lParam == last.lParam && record.message == PlatformMessage(last.message);
-}
-
 char* CopyToLocal(const char* text)
 {
     const size_t size = std::strlen(text) + 1;
@@ -157,220 +150,196 @@ char* CopyToLocal(const char* text)
     return copy;
 }
 
+class Win32Backend final : public Backend {
+public:
+    void StartToolkit() override {}
+
+    bool AcceptClass(const RegisteredClass& windowClass) override
+    {
+        WNDCLASSEXA description{};
+        description.cbSize = sizeof description;
+        description.lpfnWndProc = WindowProcedure;
+        description.hInstance = Instance();
+        if (windowClass.iconResource != 0) {
+            const char* icon = MAKEINTRESOURCEA(windowClass.iconResource);
+            description.hIcon = LoadIconA(Instance(), icon);
+            description.hIconSm = static_cast<HICON>(
+                LoadImageA(Instance(), icon, IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                           GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+        }
+        description.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+        description.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+        description.lpszMenuName =
+            windowClass.menuResource != 0 ? MAKEINTRESOURCEA(windowClass.menuResource) : nullptr;
+        description.lpszClassName = windowClass.name.c_str();
+        if (RegisterClassExA(&description))
+            return true;
+        if (GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+            return false;
+        // Registered before: replaced, unless windows of it still exist; they keep the old
+        // menu, and new windows take the new procedure from the registry either way.
+        if (UnregisterClassA(windowClass.name.c_str(), Instance()))
+            return RegisterClassExA(&description) != 0;
+        return true;
+    }
+
+    const char* OwnErrorText(unsigned) override { return nullptr; }
+
+    std::unique_ptr<Window> NewWindow() override { return std::make_unique<Win32Window>(); }
+
+    // CreateWindowExA sends WM_CREATE itself, and fails when the procedure answers -1.
+    bool BuildWindow(Window& window, const RegisteredClass& windowClass, int outerWidth,
+                     int outerHeight) override
+    {
+        return CreateWindowExA(0, windowClass.name.c_str(), window.title.c_str(),
+                               WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, outerWidth,
+                               outerHeight, nullptr, nullptr, Instance(), &window) != nullptr;
+    }
+
+    void RevealWindow(Window& window) override { ShowWindow(Handle(&window), SW_SHOWNORMAL); }
+
+    void TearDownWindow(Window&) override {}  // DefWindowProcA destroys it on WM_CLOSE
+
+    void MirrorTitle(Window& window) override
+    {
+        SetWindowTextA(Handle(&window), window.title.c_str());
+    }
+
+    void MirrorMenuItem(Window& window, const MenuItemState& item) override
+    {
+        HMENU menu = GetMenu(Handle(&window));
+        ::CheckMenuItem(menu, item.id, MF_BYCOMMAND | (item.checked ? MF_CHECKED : MF_UNCHECKED));
+        ::EnableMenuItem(menu, item.id, MF_BYCOMMAND | (item.enabled ? MF_ENABLED : MF_GRAYED));
+    }
+
+    bool TakeMessage(MessageRecord* message) override
+    {
+        if (!PeekMessageA(&last, nullptr, 0, 0, PM_REMOVE))
+            return false;
+        *message = {FromHandle(last.hwnd), PlatformMessage(last.message), last.wParam,
+                    last.lParam};
+        return true;
+    }
+
+    // The accelerator table is the compiled resource of the table's id.
+    bool TranslateKeystroke(Window* window, const AcceleratorTable& table,
+                            const MessageRecord& message) override
+    {
+        if (!IsLastMessage(message))
+            return false;
+        HACCEL accelerators = nullptr;
+        for (const auto& [id, loaded] : loadedAccelerators)
+            if (id == table.resourceId)
+                accelerators = loaded;
+        if (!accelerators) {
+            accelerators = LoadAcceleratorsA(Instance(), MAKEINTRESOURCEA(table.resourceId));
+            if (!accelerators)
+                return false;
+            loadedAccelerators.emplace_back(table.resourceId, accelerators);
+        }
+        return TranslateAcceleratorA(Handle(window), accelerators, &last) != 0;
+    }
+
+    intptr_t Deliver(const MessageRecord& message) override
+    {
+        if (IsLastMessage(message)) {
+            TranslateMessage(&last);
+            return DispatchMessageA(&last);
+        }
+        return SendMessageA(Handle(message.window), Win32Message(message.message),
+                            message.wParam, message.lParam);
+    }
+
+    intptr_t DefaultProcessing(Window* window, unsigned message, uintptr_t wParam,
+                               intptr_t lParam) override
+    {
+        if (message == kMessagePaint)
+            return 0;  // painted between BeginPaint and EndPaint by the window procedure
+        return DefWindowProcA(Handle(window), Win32Message(message), wParam, lParam);
+    }
+
+    void PostQuit(int exitCode) override { ::PostQuitMessage(exitCode); }
+
+    int LoadModuleText(const Module*, unsigned id, char* buffer, int bufferSize) override
+    {
+        return LoadStringA(Instance(), id, buffer, bufferSize);
+    }
+
+    int ChooseFormat(Window* window, const PixelFormat& request) override
+    {
+        const PIXELFORMATDESCRIPTOR descriptor = Descriptor(request);
+        return ::ChoosePixelFormat(DeviceContext(window), &descriptor);
+    }
+
+    bool DescribeFormat(Window* window, int index, PixelFormat* granted) override
+    {
+        PIXELFORMATDESCRIPTOR descriptor{};
+        if (!::DescribePixelFormat(DeviceContext(window), index, sizeof descriptor, &descriptor))
+            return false;
+        granted->flags = descriptor.dwFlags & (kDrawToWindow | kSupportOpenGL | kDoubleBuffer);
+        granted->colorBits = descriptor.cColorBits;
+        granted->depthBits = descriptor.cDepthBits;
+        granted->stencilBits = descriptor.cStencilBits;
+        return true;
+    }
+
+    bool SetFormat(Window* window, int index, const PixelFormat& format) override
+    {
+        const PIXELFORMATDESCRIPTOR descriptor = Descriptor(format);
+        return ::SetPixelFormat(DeviceContext(window), index, &descriptor) != FALSE;
+    }
+
+    GLContext* CreateContext(Window* window) override
+    {
+        return reinterpret_cast<GLContext*>(wglCreateContext(DeviceContext(window)));
+    }
+
+    bool BindContext(Window* window, GLContext* context) override
+    {
+        if (!context)
+            return wglMakeCurrent(nullptr, nullptr) != FALSE;
+        return wglMakeCurrent(DeviceContext(window), reinterpret_cast<HGLRC>(context)) != FALSE;
+    }
+
+    void Swap(Window* window) override { ::SwapBuffers(DeviceContext(window)); }
+
+    int ShowBox(const MessageBoxRequest& request) override
+    {
+        // The styles are MB_'s bits.
+        return MessageBoxA(Handle(request.owner), request.text, request.caption, request.style);
+    }
+
+    Window* FocusWindow() override { return FromHandle(GetFocus()); }
+
+    bool KeyHeld(Key key) override
+    {
+        const int virtualKey = VirtualKey(key);
+        return virtualKey != 0 && (GetKeyState(virtualKey) & 0xFF00) != 0;
+    }
+
+    uint32_t Milliseconds() override { return timeGetTime(); }
+
+    [[noreturn]] void Exit(int exitCode) override { std::exit(exitCode); }
+
+private:
+    bool IsLastMessage(const MessageRecord& record) const
+    {
+        return record.window == FromHandle(last.hwnd) && record.wParam == last.wParam &&
+               record.lParam == last.lParam && record.message == PlatformMessage(last.message);
+    }
+
+    MSG last{};  // the message TakeMessage took last, for translating and dispatching it
+    std::vector<std::pair<unsigned, HACCEL>> loadedAccelerators;  // by resource id
+};
+
 }  // namespace
 
-// ---- Entry points for common/ ----
-
-void BackendStartup() {}
+CORVANE_PLATFORM_BACKEND(Win32Backend)
 
 // Only on X does glutInit load a GL driver that GLUT unloads again at exit.
 void KeepLoadedLibrariesMapped() {}
 
-bool BackendRegisterClass(const RegisteredClass& windowClass)
-{
-    WNDCLASSEXA description{};
-    description.cbSize = sizeof description;
-    description.lpfnWndProc = WindowProcedure;
-    description.hInstance = Instance();
-    if (windowClass.iconResource != 0) {
-        description.hIcon = LoadIconA(Instance(), MAKEINTRESOURCEA(windowClass.iconResource));
-        description.hIconSm = static_cast<HICON>(LoadImageA(
-            Instance(), MAKEINTRESOURCEA(windowClass.iconResource), IMAGE_ICON,
-            GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
-    }
-    description.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
-    description.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    description.lpszMenuName =
-        windowClass.menuResource != 0 ? MAKEINTRESOURCEA(windowClass.menuResource) : nullptr;
-    description.lpszClassName = windowClass.name.c_str();
-    if (RegisterClassExA(&description))
-        return true;
-    if (GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        return false;
-    // Registered before: replaced, unless windows of it still exist; they keep the old menu,
-    // and new windows take the new procedure from the registry either way.
-    if (UnregisterClassA(windowClass.name.c_str(), Instance()))
-        return RegisterClassExA(&description) != 0;
-    return true;
-}
-
-const char* BackendErrorText(unsigned) { return nullptr; }
-
 void RecordLastError(unsigned code) { SetLastError(code); }
-
-// ---- Resources ----
-
-int LoadText(const Module*, unsigned id, char* buffer, int bufferSize)
-{
-    if (!buffer || bufferSize <= 0)
-        return 0;
-    buffer[0] = '\0';
-    return LoadStringA(Instance(), id, buffer, bufferSize);
-}
-
-// ---- Windows and messages ----
-
-Window* CreateAppWindow(const char* className, const char* title, int outerWidth,
-                        int outerHeight)
-{
-    const RegisteredClass* windowClass = FindWindowClass(className);
-    if (!windowClass) {
-        SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
-        return nullptr;
-    }
-    Win32State& state = State();
-    state.windows.push_back(std::make_unique<WindowData>());
-    WindowData* data = state.windows.back().get();
-    data->windowProc = windowClass->windowProc;
-    HWND handle = CreateWindowExA(0, className, title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, outerWidth, outerHeight, nullptr, nullptr,
-                                  Instance(), data);
-    return FromHandle(handle);
-}
-
-void ShowAppWindow(Window* window) { ShowWindow(Handle(window), SW_SHOWNORMAL); }
-
-Menu* GetWindowMenu(Window* window) { return reinterpret_cast<Menu*>(GetMenu(Handle(window))); }
-
-void SetWindowTitle(Window* window, const char* text) { SetWindowTextA(Handle(window), text); }
-
-const char* GetWindowTitle(Window* window)
-{
-    static char title[256];
-    title[0] = '\0';
-    GetWindowTextA(Handle(window), title, int(sizeof title));
-    return title;
-}
-
-void CheckMenuItem(Menu* menu, unsigned id, bool checked)
-{
-    ::CheckMenuItem(reinterpret_cast<HMENU>(menu), id,
-                    MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
-}
-
-void EnableMenuItem(Menu* menu, unsigned id, bool enabled)
-{
-    ::EnableMenuItem(reinterpret_cast<HMENU>(menu), id,
-                     MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
-}
-
-bool IsMenuItemChecked(Menu* menu, unsigned id)
-{
-    const UINT state = GetMenuState(reinterpret_cast<HMENU>(menu), id, MF_BYCOMMAND);
-    return state != UINT(-1) && (state & MF_CHECKED);
-}
-
-bool IsMenuItemEnabled(Menu* menu, unsigned id)
-{
-    const UINT state = GetMenuState(reinterpret_cast<HMENU>(menu), id, MF_BYCOMMAND);
-    return state == UINT(-1) || !(state & (MF_GRAYED | MF_DISABLED));
-}
-
-bool PeekAppMessage(MessageRecord* message)
-{
-    MSG& last = State().last;
-    if (!PeekMessageA(&last, nullptr, 0, 0, PM_REMOVE))
-        return false;
-    *message = {FromHandle(last.hwnd), PlatformMessage(last.message), last.wParam, last.lParam};
-    return true;
-}
-
-// The accelerator table is the compiled resource of the table's id; Win32 sends no command
-// for the accelerator of a greyed menu item.
-bool TranslateAppAccelerator(Window* window, const AcceleratorTable* table,
-                          const MessageRecord& message)
-{
-    if (!window || !table || !IsLastMessage(message))
-        return false;
-    Win32State& state = State();
-    HACCEL accelerators = nullptr;
-    for (const auto& [id, loaded] : state.accelerators)
-        if (id == table->resourceId)
-            accelerators = loaded;
-    if (!accelerators) {
-        accelerators = LoadAcceleratorsA(Instance(), MAKEINTRESOURCEA(table->resourceId));
-        if (!accelerators)
-            return false;
-        state.accelerators.emplace_back(table->resourceId, accelerators);
-    }
-    return TranslateAcceleratorA(Handle(window), accelerators, &state.last) != 0;
-}
-
-intptr_t DispatchAppMessage(const MessageRecord& message)
-{
-    if (IsLastMessage(message)) {
-        TranslateMessage(&State().last);
-        return DispatchMessageA(&State().last);
-    }
-    return SendMessageA(Handle(message.window), Win32Message(message.message), message.wParam,
-                        message.lParam);
-}
-
-intptr_t DefaultWindowProc(Window* window, unsigned message, uintptr_t wParam, intptr_t lParam)
-{
-    if (message == kMessagePaint)
-        return 0;  // painted between BeginPaint and EndPaint by the window procedure
-    return DefWindowProcA(Handle(window), Win32Message(message), wParam, lParam);
-}
-
-void PostQuitMessage(int exitCode) { ::PostQuitMessage(exitCode); }
-
-// ---- Pixel format and GL context ----
-
-int ChoosePixelFormat(Window* window, const PixelFormat& request)
-{
-    const PIXELFORMATDESCRIPTOR descriptor = Descriptor(request);
-    return ::ChoosePixelFormat(DeviceContext(window), &descriptor);
-}
-
-bool DescribePixelFormat(Window* window, int index, PixelFormat* granted)
-{
-    PIXELFORMATDESCRIPTOR descriptor{};
-    if (!::DescribePixelFormat(DeviceContext(window), index, sizeof descriptor, &descriptor))
-        return false;
-    granted->flags = descriptor.dwFlags & (kDrawToWindow | kSupportOpenGL | kDoubleBuffer);
-    granted->colorBits = descriptor.cColorBits;
-    granted->depthBits = descriptor.cDepthBits;
-    granted->stencilBits = descriptor.cStencilBits;
-    return true;
-}
-
-bool SetPixelFormat(Window* window, int index, const PixelFormat& format)
-{
-    const PIXELFORMATDESCRIPTOR descriptor = Descriptor(format);
-    return ::SetPixelFormat(DeviceContext(window), index, &descriptor) != FALSE;
-}
-
-GLContext* CreateGLContext(Window* window)
-{
-    return reinterpret_cast<GLContext*>(wglCreateContext(DeviceContext(window)));
-}
-
-bool MakeCurrent(Window* window, GLContext* context)
-{
-    if (!context)
-        return wglMakeCurrent(nullptr, nullptr) != FALSE;
-    return wglMakeCurrent(DeviceContext(window), reinterpret_cast<HGLRC>(context)) != FALSE;
-}
-
-void SwapBuffers(Window* window) { ::SwapBuffers(DeviceContext(window)); }
-
-// ---- Message boxes, input, time, errors, process ----
-
-int ShowMessageBox(Window* owner, const char* text, const char* caption, unsigned style)
-{
-    return MessageBoxA(Handle(owner), text, caption, style);  // the styles are MB_'s bits
-}
-
-Window* GetFocusWindow() { return FromHandle(GetFocus()); }
-
-bool IsKeyDown(Key key)
-{
-    const int virtualKey = VirtualKey(key);
-    return virtualKey != 0 && (GetKeyState(virtualKey) & 0xFF00) != 0;
-}
-
-uint32_t TimeMs() { return timeGetTime(); }
 
 unsigned LastErrorCode() { return GetLastError(); }
 
@@ -389,8 +358,6 @@ char* SystemErrorText(unsigned code)
 }
 
 void FreeSystemErrorText(char* text) { LocalFree(text); }
-
-void ExitProcess(int exitCode) { std::exit(exitCode); }
 
 // ---- Control for tests (Win32.h) ----
 
