@@ -393,6 +393,11 @@ TEST_F(ApplicationTest, EscapeAndTheCloseBoxBothEndTheLoop)
     offscreen::PostClose();
     app->Run();
     EXPECT_TRUE(offscreen::WindowDestroyed()) << "closing destroys the window before shut-down";
+    // The destroyed window's handle, or none, is safe to pass and takes no calls.
+    EXPECT_EQ(platform::GetWindowMenu(offscreen::MainWindow()), nullptr);
+    EXPECT_FALSE(platform::SetPixelFormat(offscreen::MainWindow(), 1, {}));
+    platform::SetWindowTitle(nullptr, "none");
+    EXPECT_STREQ(platform::GetWindowTitle(nullptr), "");
 }
 
 TEST_F(ApplicationTest, ZeroClientHeightKeepsTheProjectionFinite)

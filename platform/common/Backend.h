@@ -96,8 +96,8 @@ intptr_t Send(Window* window, unsigned message, uintptr_t wParam, intptr_t lPara
 bool SendCreate(Window* window);
 // kMessageSize with the client size (negative sizes count as 0), unless it was the last sent.
 void SendClientSize(Window* window, int width, int height);
-// Destroys a live window: the backend's toolkit part first, then the record is marked, its
-// queued messages dropped and kMessageDestroy sent.
+// Destroys a live window: the record is marked destroyed, the backend takes down the toolkit's
+// window, the window's queued messages are dropped and kMessageDestroy is sent.
 void DestroyWindow(Window* window);
 // Frees every record but `keep` and empties the queue (the offscreen backend's reset).
 void ForgetWindows(const Window* keep = nullptr);
@@ -146,7 +146,7 @@ public:
                              int outerWidth, int outerHeight) = 0;
     // Shows the window; the client size follows with SendClientSize or the toolkit's own.
     virtual void RevealWindow(Window& window) = 0;
-    // The toolkit's part of DestroyWindow, while the record is still live.
+    // The toolkit's part of DestroyWindow; the record is already marked destroyed.
     virtual void TearDownWindow(Window& window) = 0;
     // Show the record's new title, or an item's new state, in the toolkit's window.
     virtual void MirrorTitle(Window& window) = 0;

@@ -154,8 +154,8 @@ void DestroyWindow(Window* window)
 {
     if (!IsLiveWindow(window))
         return;
+    window->destroyed = true;  // what the toolkit sends while its window goes is not delivered
     TheBackend().TearDownWindow(*window);
-    window->destroyed = true;
     std::deque<MessageRecord>& queue = Shared().queue;
     queue.erase(std::remove_if(queue.begin(), queue.end(),
                                [&](const MessageRecord& m) { return m.window == window; }),
@@ -265,10 +265,7 @@ bool TranslateAppAccelerator(Window* window, const AcceleratorTable* table,
     return window && table && TheBackend().TranslateKeystroke(window, *table, message);
 }
 
-intptr_t DispatchAppMessage(const MessageRecord& message)
-{
-    return TheBackend().Deliver(message);
-}
+intptr_t DispatchAppMessage(const MessageRecord& message) { return TheBackend().Deliver(message); }
 
 intptr_t DefaultWindowProc(Window* window, unsigned message, uintptr_t wParam, intptr_t lParam)
 {
@@ -285,27 +282,21 @@ int LoadText(const Module* module, unsigned id, char* buffer, int bufferSize)
     return TheBackend().LoadModuleText(module, id, buffer, bufferSize);
 }
 
-int ChoosePixelFormat(Window* window, const PixelFormat& request)
+int ChoosePixelFormat(Window* w, const PixelFormat& f) { return TheBackend().ChooseFormat(w, f); }
+
+bool DescribePixelFormat(Window* w, int i, PixelFormat* f)
 {
-    return TheBackend().ChooseFormat(window, request);
+    return TheBackend().DescribeFormat(w, i, f);
 }
 
-bool DescribePixelFormat(Window* window, int index, PixelFormat* granted)
+bool SetPixelFormat(Window* w, int i, const PixelFormat& f)
 {
-    return TheBackend().DescribeFormat(window, index, granted);
-}
-
-bool SetPixelFormat(Window* window, int index, const PixelFormat& format)
-{
-    return TheBackend().SetFormat(window, index, format);
+    return TheBackend().SetFormat(w, i, f);
 }
 
 GLContext* CreateGLContext(Window* window) { return TheBackend().CreateContext(window); }
 
-bool MakeCurrent(Window* window, GLContext* context)
-{
-    return TheBackend().BindContext(window, context);
-}
+bool MakeCurrent(Window* w, GLContext* context) { return TheBackend().BindContext(w, context); }
 
 void SwapBuffers(Window* window) { TheBackend().Swap(window); }
 

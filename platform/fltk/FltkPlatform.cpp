@@ -294,7 +294,10 @@ void FltkBackend::TearDownWindow(Window& record)
     Fl::delete_widget(frame);
 }
 
-void FltkBackend::MirrorTitle(Window& window) { Fltk(&window)->frame->copy_label(window.title.c_str()); }
+void FltkBackend::MirrorTitle(Window& window)
+{
+    Fltk(&window)->frame->copy_label(window.title.c_str());
+}
 
 bool FltkBackend::TakeMessage(MessageRecord* message)
 {

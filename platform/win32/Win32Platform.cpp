@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -54,32 +55,27 @@ HDC DeviceContext(Window* window)
     return native->deviceContext;
 }
 
+// The Win32 messages the platform names, and their names there.
+constexpr std::pair<UINT, unsigned> kMessages[] = {
+    {WM_CREATE, kMessageCreate}, {WM_SIZE, kMessageSize},       {WM_PAINT, kMessagePaint},
+    {WM_CLOSE, kMessageClose},   {WM_COMMAND, kMessageCommand}, {WM_DESTROY, kMessageDestroy},
+    {WM_QUIT, kMessageQuit},
+};
+
 unsigned PlatformMessage(UINT message)
 {
-    switch (message) {
-    case WM_CREATE: return kMessageCreate;
-    case WM_SIZE: return kMessageSize;
-    case WM_PAINT: return kMessagePaint;
-    case WM_CLOSE: return kMessageClose;
-    case WM_COMMAND: return kMessageCommand;
-    case WM_DESTROY: return kMessageDestroy;
-    case WM_QUIT: return kMessageQuit;
-    default: return kMessageNone;
-    }
+    for (const auto& [win32, ours] : kMessages)
+        if (win32 == message)
+            return ours;
+    return kMessageNone;
 }
 
 UINT Win32Message(unsigned message)
 {
-    switch (message) {
-    case kMessageCreate: return WM_CREATE;
-    case kMessageSize: return WM_SIZE;
-    case kMessagePaint: return WM_PAINT;
-    case kMessageClose: return WM_CLOSE;
-    case kMessageCommand: return WM_COMMAND;
-    case kMessageDestroy: return WM_DESTROY;
-    case kMessageQuit: return WM_QUIT;
-    default: return WM_NULL;
-    }
+    for (const auto& [win32, ours] : kMessages)
+        if (ours == message)
+            return win32;
+    return WM_NULL;
 }
 
 int VirtualKey(Key key)
