@@ -7,8 +7,8 @@
 // never releases, and keys released when the keyboard goes to another window; the class's
 // icon at every size; pixel formats as GLX visuals, the closest when none matches; modal
 // message boxes centred over the main window.
-// Does not: activate the menu with Alt or F10 (FLTK has no such key); send a 0x0 size (a
-// window is never smaller than 1x1; only its height shrinks to 0 under the menu bar); know the
+// Does not: open the menu bar on a lone Alt press, as Win32 does; send a 0x0 size (the client
+// is never narrower than 1 pixel; only its height shrinks to 0 under the menu bar); know the
 // window manager's frame (the outer size given loses the Win32 frame allowance instead).
 #include <X11/XKBlib.h>
 

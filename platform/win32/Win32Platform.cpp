@@ -5,7 +5,7 @@
 // (app/Corvane.rc), found by the ids the module's tables carry. Messages reach the window
 // procedure as the platform's kMessage* with Win32's own wParam and lParam.
 //
-// Supports: the system's message queue, modal menu loop (Alt and F10 open the menu),
+// Supports: the system's message queue, modal menu loop (a lone Alt opens the menu bar),
 // accelerators (a greyed item's sends no command), check marks, greying, message boxes, key
 // state (GetKeyState) and clock (timeGetTime); pixel formats and contexts through WGL.
 // Does not: draw idle frames while the user drags or sizes the window (the system's modal
