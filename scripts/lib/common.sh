@@ -58,7 +58,7 @@ xvfb_stop() {
 # project_version BUILD_DIR: prints the version CMake took from project() into BUILD_DIR's cache.
 project_version() {
   local version
-  version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$1/CMakeCache.txt")
+  version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$1/CMakeCache.txt" 2>/dev/null)
   [[ -n "$version" ]] || { echo "$(basename "$0" .sh): no project version in $1/CMakeCache.txt" >&2; return 1; }
   echo "$version"
 }
