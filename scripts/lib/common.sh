@@ -1,8 +1,8 @@
 # shellcheck shell=bash
 # Sourced by the project's shell scripts (bash) for what several of them do: say why they stop,
 # start a private Xvfb, read the project's version from a build tree, and time their stages.
-# Each script finds it next to itself (scripts/lib/) or from its own folder, so it works from
-# any checkout, also the clone in the pristine-root check.
+# Each script sources it by a path relative to its own, so it works in any checkout, also in
+# the clone the pristine-root check makes (the Debian package ships no script).
 
 # die MESSAGE: "SCRIPT: MESSAGE" on stderr, then exit 1 (SCRIPT: the script's name, less .sh).
 die() {
