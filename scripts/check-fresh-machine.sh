@@ -146,10 +146,7 @@ quit_with_escape() {  # WINDOW PID
 # ---- The run. ----
 
 main() {
-  if [[ $(id -u) -ne 0 ]]; then
-    echo "check-fresh-machine: needs root (debootstrap, mount, chroot)" >&2
-    exit 1
-  fi
+  [[ $(id -u) -eq 0 ]] || die "needs root (debootstrap, mount, chroot)"
   "$source_tree/scripts/install-deps.sh" fresh
 
   work=$(mktemp -d /var/tmp/corvane-fresh.XXXXXX)
