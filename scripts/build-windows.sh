@@ -9,6 +9,7 @@
 # Prints the path of corvane.exe as its last line.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/lib/common.sh"
 "$root/scripts/install-deps.sh" windows
 
 out="$root/build/windows"
@@ -16,13 +17,7 @@ deps="$out/deps"                      # freeglut and GoogleTest, installed for W
 toolchain="$root/cmake/mingw-w64-x86_64.cmake"
 jobs=$(nproc)
 mkdir -p "$out"
-stage_start=$(date +%s)
-stage() {  # stage NAME: says how long the stage before it took
-  local now
-  now=$(date +%s)
-  echo "build-windows: $1 took $((now - stage_start)) s"
-  stage_start=$now
-}
+stage_begin
 
 # ---- Debian source packages ----
 
@@ -51,17 +46,19 @@ setup_apt() {
   # As root, apt would hand the downloads to its _apt user, who cannot write here.
   [[ $(id -u) -ne 0 ]] || apt_options+=(-o APT::Sandbox::User=root)
   echo "build-windows: reading the Debian source index"
-  apt-get "${apt_options[@]}" -q update
+  apt-get "${apt_options[@]}" -q update || die "apt-get update of the Debian source index failed"
 }
 
-# fetch_source PACKAGE: unpacks Debian's source package into build/windows/sources and prints
-# the folder.
+# fetch_source PACKAGE: unpacks Debian's source package into build/windows/sources and sets
+# unpacked to its folder; stops the build when apt-get cannot fetch or unpack it.
 fetch_source() {
-  local package=$1 dir="$out/sources"
+  local package=$1 dir="$out/sources" code=0
   mkdir -p "$dir"
   rm -rf "${dir:?}/$package"-*/ "$dir/$package"_*
-  (cd "$dir" && apt-get "${apt_options[@]}" -q source "$package" >&2)
-  find "$dir" -mindepth 1 -maxdepth 1 -type d -name "$package-*" | head -n 1
+  (cd "$dir" && apt-get "${apt_options[@]}" -q source "$package" >&2) || code=$?
+  ((code == 0)) || die "apt-get source $package failed (exit $code)"
+  unpacked=$(find "$dir" -mindepth 1 -maxdepth 1 -type d -name "$package-*" | head -n 1)
+  [[ -n "$unpacked" ]] || die "apt-get source $package unpacked no $package-* folder in $dir"
 }
 
 # build_dependency NAME SOURCE CMAKE-ARGUMENTS...: a static library for Windows into deps/.
@@ -78,12 +75,15 @@ build_dependency() {
 if [[ ! -f "$deps/lib/cmake/FreeGLUT/FreeGLUTConfig.cmake" ||
       ! -f "$deps/lib/cmake/GTest/GTestConfig.cmake" ]]; then
   setup_apt
-  build_dependency freeglut "$(fetch_source freeglut)" -DFREEGLUT_BUILD_SHARED_LIBS=OFF \
+  # Each fetched in the shell itself, not in a command substitution that set -e would not stop.
+  fetch_source freeglut
+  build_dependency freeglut "$unpacked" -DFREEGLUT_BUILD_SHARED_LIBS=OFF \
     -DFREEGLUT_BUILD_STATIC_LIBS=ON -DFREEGLUT_BUILD_DEMOS=OFF -DFREEGLUT_GLES=OFF
-  build_dependency googletest "$(fetch_source googletest)" -DBUILD_GMOCK=OFF \
+  fetch_source googletest
+  build_dependency googletest "$unpacked" -DBUILD_GMOCK=OFF \
     -DINSTALL_GTEST=ON -Dgtest_disable_pthreads=ON
   rm -rf "$out/deps-build" "$out/sources" "$apt_dir"
-  stage "fetching and building freeglut and GoogleTest"
+  stage_end "fetching and building freeglut and GoogleTest" build-windows
 fi
 
 # ---- Corvane ----
@@ -92,11 +92,11 @@ echo "build-windows: building corvane.exe"
 cmake -S "$root" -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_FIND_ROOT_PATH="$deps" >/dev/null
 cmake --build "$out" -j "$jobs"
-stage "building corvane.exe and the Wine suites"
+stage_end "building corvane.exe and the Wine suites" build-windows
 
 # ---- The download: the program, its pictures and a short text ----
 
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/CMakeCache.txt")
+version=$(project_version "$out")
 name="Corvane-$version"
 stage="$out/zip/$name"
 rm -rf "$out/zip" "$out/$name-windows.zip"

@@ -10,21 +10,15 @@
 # on exit, also when interrupted. Usage: scripts/check-fresh-machine.sh
 set -euo pipefail
 source_tree=$(cd "$(dirname "$0")/.." && pwd)
-if [[ $(id -u) -ne 0 ]]; then
-  echo "check-fresh-machine: needs root (debootstrap, mount, chroot)" >&2
-  exit 1
-fi
+source "$source_tree/scripts/lib/common.sh"
 
-"$source_tree/scripts/install-deps.sh" fresh
-
-work=$(mktemp -d /var/tmp/corvane-fresh.XXXXXX)
-roots=("$work/machine" "$work/desktop")
+# Set by main; read by the clean-up on exit.
+work=
+roots=()
 user=builder
-xvfb_pid=
 display=
 
 log() { printf '== %s\n' "$*"; }
-die() { printf 'check-fresh-machine: %s\n' "$*" >&2; exit 1; }
 
 # ---- Clean-up: processes inside the roots, mounts, files. ----
 
@@ -39,10 +33,11 @@ kill_root_processes() {  # ROOT: ends every process whose root directory is ROOT
   done
   return 0
 }
-unmount_below() {  # ROOT: unmounts everything mounted at or below ROOT, deepest first
+unmount_below() {  # ROOT: unmounts everything mounted below ROOT, each tree with one umount -R
   local target
-  for target in $(findmnt -rn -o TARGET | grep -F "$1/" | sort -r); do
-    umount "$target" 2>/dev/null || umount -l "$target"
+  for target in $(findmnt -rn -o TARGET | grep -F "$1/" | sort); do
+    mountpoint -q "$target" || continue  # gone with the tree above it
+    umount -R "$target" 2>/dev/null || umount -R -l "$target"
   done
 }
 cleanup() {
@@ -57,7 +52,7 @@ cleanup() {
     kill_root_processes "$root"
     unmount_below "$root"
   done
-  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null
+  xvfb_stop
   # Never delete through a mount that is still there: it could reach this machine's files.
   if findmnt -rn -o TARGET | grep -qF "$work/"; then
     echo "check-fresh-machine: mounts remain below $work; left in place" >&2
@@ -66,17 +61,12 @@ cleanup() {
   fi
   exit "$status"
 }
-trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
 
-# ---- Timing of the stages. ----
+# ---- Timing of the stages: begin NAME ... end. ----
 
-stage_names=()
-stage_seconds=()
-stage_start=0
-begin() { log "$*"; stage_names+=("$*"); stage_start=$SECONDS; }
-end() { stage_seconds+=($((SECONDS - stage_start))); }
+stage=
+begin() { log "$*"; stage=$*; stage_begin; }
+end() { stage_end "$stage"; }
 
 # ---- The roots. ----
 
@@ -86,11 +76,6 @@ mirror_for() {  # SUITE: the archive URI that serves SUITE/main, or nothing
   apt-cache policy 2>/dev/null |
     awk -v suite="$1/main" '$3 == suite { print $2; exit }'
 }
-archive=$(mirror_for bookworm)
-[[ -n "$archive" ]] || die "this machine's apt sources name no mirror for bookworm/main"
-updates=$(mirror_for bookworm-updates)
-security=$(mirror_for bookworm-security)
-
 write_sources() {  # ROOT
   {
     echo "deb $archive bookworm main"
@@ -130,22 +115,6 @@ add_user() {  # ROOT: a normal user; on a desktop machine its owner may use sudo
   fi
 }
 
-start_display() {
-  local number
-  for number in $(seq 140 199); do
-    [[ -e /tmp/.X${number}-lock || -e /tmp/.X11-unix/X${number} ]] && continue
-    Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 50); do
-      [[ -S /tmp/.X11-unix/X${number} ]] && { display=":$number"; return 0; }
-      sleep 0.1
-    done
-    kill "$xvfb_pid" 2>/dev/null || true
-    xvfb_pid=
-  done
-  die "could not start Xvfb"
-}
-
 # Waits up to SECONDS for a window titled "Corvane (N.N fps)   " while PID runs; prints its id.
 wait_for_frame_rate() {  # SECONDS PID
   local deadline=$((SECONDS + $1)) wid
@@ -174,82 +143,113 @@ quit_with_escape() {  # WINDOW PID
   ((code == 0)) || die "the demo ended with exit code $code on Esc"
 }
 
-start_display
+# ---- The run. ----
 
-begin "debootstrap: a pristine Debian 12 root (minbase) from $archive"
-debootstrap --variant=minbase bookworm "${roots[0]}" "$archive" >"$work/debootstrap.log" 2>&1 ||
-  { tail -20 "$work/debootstrap.log"; die "debootstrap failed"; }
-write_sources "${roots[0]}"
-cp -a "${roots[0]}" "${roots[1]}"  # the second machine, before the first is touched
-end
+main() {
+  [[ $(id -u) -eq 0 ]] || die "needs root (debootstrap, mount, chroot)"
+  "$source_tree/scripts/install-deps.sh" fresh
 
-machine=${roots[0]}
-begin "machine: apt sources, a user with sudo, a clone of the repository"
-mount_root "$machine"
-in_root "$machine" apt-get update -q >/dev/null
-add_user "$machine" sudo
-checkout=/home/$user/corvane
-git clone --quiet --no-local "$source_tree" "$machine$checkout"
-in_root "$machine" chown -R "$user:$user" "$checkout"
-end
+  work=$(mktemp -d /var/tmp/corvane-fresh.XXXXXX)
+  roots=("$work/machine" "$work/desktop")
+  trap cleanup EXIT
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
 
-begin "README demo command: scripts/run-demo.sh, until the title shows the frame rate"
-as_user "$machine" "cd corvane && DISPLAY=$display scripts/run-demo.sh" >"$work/demo.log" 2>&1 &
-demo_pid=$!
-wid=$(wait_for_frame_rate 1200 "$demo_pid") ||
-  { tail -40 "$work/demo.log"; die "the demo never showed its frame rate"; }
-no_message_box || die "the demo showed a message box"
-quit_with_escape "$wid" "$demo_pid"
-end
+  archive=$(mirror_for bookworm)
+  [[ -n "$archive" ]] || die "this machine's apt sources name no mirror for bookworm/main"
+  updates=$(mirror_for bookworm-updates)
+  security=$(mirror_for bookworm-security)
 
-begin "README test command: scripts/run-tests.sh (no display: it starts its own)"
-# With pipefail the pipeline fails when the test command does (grep always finds a line).
-status=0
-as_user "$machine" "cd corvane && scripts/run-tests.sh" 2>&1 | tee "$work/tests.log" |
-  grep --line-buffered -E "^(==|[0-9]+% tests passed|install-deps:|run-wine-tests:|FAIL)" ||
-  status=$?
-if ((status != 0)); then
-  grep -E "^(FAIL|.*\*\*\*Failed)" "$work/tests.log" || true
-  tail -80 "$work/tests.log"
-  die "the test command failed"
-fi
-owned=$(find "$machine$checkout" -user root -print -quit)
-[[ -z "$owned" ]] || die "the test command left root-owned files: ${owned#"$machine"}"
-end
+  xvfb_start 140 199 || die "could not start Xvfb"
+  display=$xvfb_display
 
-begin "package: scripts/package.sh"
-package=$(as_user "$machine" "cd corvane && scripts/package.sh 2>/dev/null" | tail -n 1)
-[[ "$package" == *.deb && -f "$machine$package" ]] || die "scripts/package.sh named no package"
-end
+  begin "debootstrap: a pristine Debian 12 root (minbase) from $archive"
+  debootstrap --variant=minbase bookworm "${roots[0]}" "$archive" >"$work/debootstrap.log" 2>&1 ||
+    { tail -20 "$work/debootstrap.log"; die "debootstrap failed"; }
+  write_sources "${roots[0]}"
+  cp -a "${roots[0]}" "${roots[1]}"  # the second machine, before the first is touched
+  end
 
-desktop=${roots[1]}
-begin "desktop: install $(basename "$package") on a second pristine root, run it from /, purge it"
-mount_root "$desktop"
-in_root "$desktop" apt-get update -q >/dev/null
-add_user "$desktop"
-cp "$machine$package" "$desktop/tmp/"
-deb=/tmp/$(basename "$package")
-in_root "$desktop" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$deb" \
-  >"$work/install.log" 2>&1 || { tail -30 "$work/install.log"; die "the package did not install"; }
-in_root "$desktop" dpkg -L corvane >"$work/files"
-in_root "$desktop" su - "$user" -c "cd / && DISPLAY=$display exec corvane" >"$work/run.log" 2>&1 &
-run_pid=$!
-wid=$(wait_for_frame_rate 60 "$run_pid") ||
-  { cat "$work/run.log"; die "the installed corvane never showed its frame rate"; }
-no_message_box || die "the installed corvane showed a message box"
-quit_with_escape "$wid" "$run_pid"
-in_root "$desktop" env DEBIAN_FRONTEND=noninteractive apt-get purge -y -q corvane \
-  >>"$work/install.log" 2>&1 || die "apt-get purge corvane failed"
-left=()
-while read -r path; do
-  # Folders the package shares with others (/usr, /usr/share/icons/...) stay.
-  [[ -e "$desktop$path" && ! -d "$desktop$path" ]] && left+=("$path")
-  [[ -d "$desktop$path" && "$path" == *corvane* ]] && left+=("$path")
-done <"$work/files"
-((${#left[@]} == 0)) || die "purge left files behind: ${left[*]}"
-end
+  local machine=${roots[0]} checkout=/home/$user/corvane
+  begin "machine: apt sources, a user with sudo, a clone of the repository"
+  mount_root "$machine"
+  in_root "$machine" apt-get update -q >/dev/null
+  add_user "$machine" sudo
+  git clone --quiet --no-local "$source_tree" "$machine$checkout"
+  in_root "$machine" chown -R "$user:$user" "$checkout"
+  end
 
-log "passed; time per stage:"
-for i in "${!stage_names[@]}"; do
-  printf '  %5d s  %s\n' "${stage_seconds[$i]}" "${stage_names[$i]}"
-done
+  local demo_pid wid
+  begin "README demo command: scripts/run-demo.sh, until the title shows the frame rate"
+  as_user "$machine" "cd corvane && DISPLAY=$display scripts/run-demo.sh" >"$work/demo.log" 2>&1 &
+  demo_pid=$!
+  wid=$(wait_for_frame_rate 1200 "$demo_pid") ||
+    { tail -40 "$work/demo.log"; die "the demo never showed its frame rate"; }
+  no_message_box || die "the demo showed a message box"
+  quit_with_escape "$wid" "$demo_pid"
+  end
+
+  local status owned
+  begin "README test command: scripts/run-tests.sh (no display: it starts its own)"
+  # The test command's own exit status, whatever tee and grep return.
+  set +e
+  as_user "$machine" "cd corvane && scripts/run-tests.sh" 2>&1 | tee "$work/tests.log" |
+    grep --line-buffered -E "^(==|[0-9]+% tests passed|install-deps:|run-wine-tests:|FAIL)"
+  status=${PIPESTATUS[0]}
+  set -e
+  if ((status != 0)); then
+    grep -E "^(FAIL|.*\*\*\*Failed)" "$work/tests.log" || true
+    tail -80 "$work/tests.log"
+    die "the test command failed"
+  fi
+  owned=$(find "$machine$checkout" -user root -print -quit)
+  [[ -z "$owned" ]] || die "the test command left root-owned files: ${owned#"$machine"}"
+  end
+
+  local package
+  begin "package: scripts/package.sh"
+  status=0
+  as_user "$machine" "cd corvane && scripts/package.sh" >"$work/package.out" 2>"$work/package.log" ||
+    status=$?
+  if ((status != 0)); then
+    # The log outlives the clean-up, which removes the work folder.
+    local kept
+    kept=$(mktemp /var/tmp/corvane-fresh-package.XXXXXX.log)
+    cp "$work/package.log" "$kept"
+    die "scripts/package.sh failed (exit $status); see $kept"
+  fi
+  package=$(tail -n 1 "$work/package.out")
+  [[ "$package" == *.deb && -f "$machine$package" ]] || die "scripts/package.sh named no package"
+  end
+
+  local desktop=${roots[1]} deb run_pid path left=()
+  begin "desktop: install $(basename "$package") on a second pristine root, run it from /, purge it"
+  mount_root "$desktop"
+  in_root "$desktop" apt-get update -q >/dev/null
+  add_user "$desktop"
+  cp "$machine$package" "$desktop/tmp/"
+  deb=/tmp/$(basename "$package")
+  in_root "$desktop" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$deb" \
+    >"$work/install.log" 2>&1 || { tail -30 "$work/install.log"; die "the package did not install"; }
+  in_root "$desktop" dpkg -L corvane >"$work/files"
+  in_root "$desktop" su - "$user" -c "cd / && DISPLAY=$display exec corvane" >"$work/run.log" 2>&1 &
+  run_pid=$!
+  wid=$(wait_for_frame_rate 60 "$run_pid") ||
+    { cat "$work/run.log"; die "the installed corvane never showed its frame rate"; }
+  no_message_box || die "the installed corvane showed a message box"
+  quit_with_escape "$wid" "$run_pid"
+  in_root "$desktop" env DEBIAN_FRONTEND=noninteractive apt-get purge -y -q corvane \
+    >>"$work/install.log" 2>&1 || die "apt-get purge corvane failed"
+  while read -r path; do
+    # Folders the package shares with others (/usr, /usr/share/icons/...) stay.
+    [[ -e "$desktop$path" && ! -d "$desktop$path" ]] && left+=("$path")
+    [[ -d "$desktop$path" && "$path" == *corvane* ]] && left+=("$path")
+  done <"$work/files"
+  ((${#left[@]} == 0)) || die "purge left files behind: ${left[*]}"
+  end
+
+  log "passed; time per stage:"
+  stage_table
+}
+
+main "$@"

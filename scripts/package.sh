@@ -4,9 +4,10 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/release-tree.sh"
+source "$root/scripts/lib/common.sh"
 "$root/scripts/install-deps.sh" demo package >&2
 build=$(release_tree "$root")
 cmake --build "$build" >&2
 (cd "$build" && cpack -G DEB >&2)
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+version=$(project_version "$build")
 echo "$build/corvane_${version}_$(dpkg --print-architecture).deb"

@@ -11,6 +11,8 @@ corvane=$1
 smoke=$2      # sends the close box's message to a window: --send-close WINDOW
 assets=$3
 source "$(dirname "$0")/window-checks.sh"
+# shellcheck source-path=SCRIPTDIR source=../../scripts/lib/common.sh
+source "$(dirname "$0")/../../scripts/lib/common.sh"
 
 start() {  # start DIR [ARGUMENT...]: runs corvane with DIR as its working directory
     local dir=$1
@@ -119,18 +121,16 @@ finish 15 "and ends with exit code 0"
 
 echo "== losing the X server"
 # On an X server of its own, ended under the running demo: it ends as its manual page says.
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-lost=":$(head -n 1 "$work/display")"
+xvfb_start 2300 2399 -screen 0 800x600x24
+lost=$xvfb_display
 (cd "$assets" && DISPLAY="$lost" exec "$corvane") >"$work/lost.log" 2>&1 &
 pid=$!
 for _ in $(seq 300); do
     DISPLAY="$lost" xdotool search --name '^Corvane \(' >/dev/null 2>&1 && break
     sleep 0.1
 done
-kill "$xvfb"
-wait "$xvfb" 2>/dev/null
+kill "$xvfb_pid"
+wait "$xvfb_pid" 2>/dev/null
 code=
 for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 if ! kill -0 "$pid" 2>/dev/null; then wait "$pid"; code=$?; fi

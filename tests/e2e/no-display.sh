@@ -9,6 +9,8 @@
 # A hang is cut off after 20 s and fails.
 # Usage: no-display.sh PROGRAM...   (DISPLAY: a live server, for the XAUTHORITY cases)
 set -u
+# shellcheck source-path=SCRIPTDIR source=../../scripts/lib/common.sh
+source "$(dirname "$0")/../../scripts/lib/common.sh"
 live=${DISPLAY:-}
 passed=0
 failed=0
@@ -16,17 +18,11 @@ check() { if eval "$1"; then echo "PASS $2"; passed=$((passed + 1)); else echo "
 work=$(mktemp -d)
 err=$work/err
 listener=
-trap '[ -n "$listener" ] && kill "$listener" 2>/dev/null; rm -rf "$work"' EXIT
+trap 'xvfb_stop; [ -n "$listener" ] && kill "$listener" 2>/dev/null; rm -rf "$work"' EXIT
 mkfifo "$work/fifo"
 
 # A display number with neither a socket nor a lock file: nothing answers there.
-free=
-for number in $(seq 1999 2099); do
-    if [ ! -e "/tmp/.X11-unix/X$number" ] && [ ! -e "/tmp/.X$number-lock" ]; then
-        free=":$number"
-        break
-    fi
-done
+free=$(free_display 1999 2099) && free=":$free"
 # A server that accepts connections and never answers, on the Linux abstract socket Xlib
 # tries first for a local display (no file needed).
 hang=
@@ -81,21 +77,11 @@ done
 # A server that refuses this client (its cookie is not in the authority file given): the
 # retries end after two seconds, with our line and Xlib's own complaint once, not once an
 # attempt.
-refusing=
-for number in $(seq 2200 2299); do
-    if [ ! -e "/tmp/.X11-unix/X$number" ] && [ ! -e "/tmp/.X$number-lock" ]; then
-        refusing=$number
-        break
-    fi
-done
+refusing=$(free_display 2200 2299)
 cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
 xauth -q -f "$work/server-auth" add ":$refusing" . "$cookie" 2>/dev/null
 : >"$work/no-cookie"
-Xvfb ":$refusing" -auth "$work/server-auth" -nolisten tcp >/dev/null 2>&1 &
-server=$!
-trap 'kill "$server" 2>/dev/null; [ -n "$listener" ] && kill "$listener" 2>/dev/null
-      rm -rf "$work"' EXIT
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$refusing" ] && break; sleep 0.1; done
+xvfb_start "$refusing" "$refusing" -auth "$work/server-auth"
 for program in "$@"; do
     name=$(basename "$program")
     start=$(date +%s%N)

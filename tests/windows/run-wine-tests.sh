@@ -8,16 +8,10 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out="$root/build/windows"
 
-stage_start=$(date +%s)
-stage() {  # stage NAME: prints how long the stage before it took
-    local now
-    now=$(date +%s)
-    echo "run-wine-tests: $1 took $((now - stage_start)) s"
-    stage_start=$now
-}
+source "$root/scripts/lib/common.sh"
 
 "$root/scripts/build-windows.sh"
-stage "the Windows build"
+stage_end "the Windows build" run-wine-tests
 # How the cross build configures by itself: its tests, and no benchmarks even when asked.
 "$root/tests/configure/plain-cmake.sh" "$root" --windows "$out/deps"
 
@@ -45,4 +39,4 @@ export wine wineserver out
   "$wineserver" -k
   exit "$status"
 '
-stage "the Wine prefix and tests"
+stage_end "the Wine prefix and tests" run-wine-tests
