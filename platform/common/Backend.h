@@ -148,7 +148,7 @@ public:
     virtual void RevealWindow(Window& window) = 0;
     // The toolkit's part of DestroyWindow; the record is already marked destroyed.
     virtual void TearDownWindow(Window& window) = 0;
-    // Show the record's new title, or an item's new state, in the toolkit's window.
+    // Show the record's new title, or an item's new state, in the live window's toolkit.
     virtual void MirrorTitle(Window& window) = 0;
     virtual void MirrorMenuItem(Window& window, const MenuItemState& item) = 0;
 

@@ -33,7 +33,7 @@ MessageBoxRequest::Icon IconOfStyle(unsigned style)
     }
 }
 
-// Applies `change` to item `id` and shows the result in the toolkit's menu if it changed.
+// Applies `change` to item `id`; a change shows in the toolkit's menu while the window lives.
 template <typename Change>
 void UpdateMenuItem(Menu* menu, unsigned id, Change change)
 {
@@ -42,8 +42,9 @@ void UpdateMenuItem(Menu* menu, unsigned id, Change change)
         return;
     const MenuItemState before = *item;
     change(*item);
-    if (item->checked != before.checked || item->enabled != before.enabled ||
-        item->checkable != before.checkable)
+    if ((item->checked != before.checked || item->enabled != before.enabled ||
+         item->checkable != before.checkable) &&
+        IsLiveWindow(menu->window))
         TheBackend().MirrorMenuItem(*menu->window, *item);
 }
 
