@@ -57,9 +57,9 @@ private:
     void RenderShape();   // base pass, spot lights, times the wood picture, highlights
     void RenderLamps();   // the enabled lights' bodies, then their glass panes
 
-    // One additive pass over the floor or the shape per enabled spot light, through its
-    // glass when the glass flag is on, each within its light's limit. Stencilled: each light
-    // leaves out the pixels of its own shadow bit.
+    // One additive pass per enabled spot light over the floor or the shape, within that
+    // light's limit on it, through its glass when the glass flag is on. Stencilled: each
+    // light leaves out the pixels of its own shadow bit.
     void AddSpotLights(CDrawable& object, bool stencilled);
     // The object's geometry within `limit` (when limiting) as the given pass; nothing when
     // the limit is empty.
