@@ -53,6 +53,22 @@ void DeleteAndClear(T*& object)
 
 int Toggle(int flag) { return flag == 0 ? 1 : 0; }
 
+// The scene's flags that commands switch, in the order of their check marks in the menu.
+struct FlagCommand {
+    unsigned command;
+    int Scene::*flag;
+};
+constexpr FlagCommand kFlagCommands[] = {
+    {kCommandRotate, &Scene::rotate},
+    {kCommandLight1Enabled, &Scene::light1Enabled},
+    {kCommandLight1Glass, &Scene::light1Glass},
+    {kCommandLight1Move, &Scene::light1Moving},
+    {kCommandLight2Enabled, &Scene::light2Enabled},
+    {kCommandLight2Glass, &Scene::light2Glass},
+    {kCommandLight2Move, &Scene::light2Moving},
+    {kCommandShadow, &Scene::shadow},
+};
+
 }  // namespace
 
 Application::Application(const platform::Module* instance_) : instance(instance_)
@@ -278,32 +294,11 @@ void Application::OnCommand(uintptr_t wParam)
     case kCommandChangeShape:
         scene->ChangeShape();
         break;
-    case kCommandRotate:
-        scene->rotate = Toggle(scene->rotate);
+    default:  // a flag's command toggles it; an unknown id only refreshes the menu
+        for (const FlagCommand& entry : kFlagCommands)
+            if (entry.command == id)
+                scene->*entry.flag = Toggle(scene->*entry.flag);
         break;
-    case kCommandLight1Enabled:
-        scene->light1Enabled = Toggle(scene->light1Enabled);
-        break;
-    case kCommandLight1Glass:
-        scene->light1Glass = Toggle(scene->light1Glass);
-        break;
-    case kCommandLight1Move:
-        scene->light1Moving = Toggle(scene->light1Moving);
-        break;
-    case kCommandLight2Enabled:
-        scene->light2Enabled = Toggle(scene->light2Enabled);
-        break;
-    case kCommandLight2Glass:
-        scene->light2Glass = Toggle(scene->light2Glass);
-        break;
-    case kCommandLight2Move:
-        scene->light2Moving = Toggle(scene->light2Moving);
-        break;
-    case kCommandShadow:
-        scene->shadow = Toggle(scene->shadow);
-        break;
-    default:
-        break;  // an unknown id only refreshes the menu
     }
     UpdateMenu();
 }
@@ -314,16 +309,9 @@ void Application::UpdateMenu()
         return;  // a command inside window creation: the menu is not fetched yet
     platform::CheckMenuItem(menu, kCommandPause, paused);
     platform::EnableMenuItem(menu, kCommandSingleStep, paused);
-    if (scene) {  // not yet while a box of start-up is open
-        platform::CheckMenuItem(menu, kCommandRotate, scene->rotate != 0);
-        platform::CheckMenuItem(menu, kCommandLight1Enabled, scene->light1Enabled != 0);
-        platform::CheckMenuItem(menu, kCommandLight1Glass, scene->light1Glass != 0);
-        platform::CheckMenuItem(menu, kCommandLight1Move, scene->light1Moving != 0);
-        platform::CheckMenuItem(menu, kCommandLight2Enabled, scene->light2Enabled != 0);
-        platform::CheckMenuItem(menu, kCommandLight2Glass, scene->light2Glass != 0);
-        platform::CheckMenuItem(menu, kCommandLight2Move, scene->light2Moving != 0);
-        platform::CheckMenuItem(menu, kCommandShadow, scene->shadow != 0);
-    }
+    if (scene)  // not yet while a box of start-up is open
+        for (const FlagCommand& entry : kFlagCommands)
+            platform::CheckMenuItem(menu, entry.command, scene->*entry.flag != 0);
     // One stencil bit per shadowed light: with fewer than two, the command is unavailable.
     platform::EnableMenuItem(menu, kCommandShadow, g_stencilBits >= 2);
 }

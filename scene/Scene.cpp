@@ -38,9 +38,24 @@ constexpr float kLight0Position[4] = {-1.0f, -1.0f, 1.0f, 0.0f};
 constexpr float kWoodPlaneS[4] = {0.02f, 0.0f, 0.01f, 0.5f};
 constexpr float kWoodPlaneT[4] = {0.0f, 0.02236f, 0.0f, 0.5f};
 
-// Stencil bits: one per light, so where both shadows overlap both lights are left out.
-constexpr GLint kLight1Stencil = 1;
-constexpr GLint kLight2Stencil = 2;
+// The two spot lights in drawing order, light 1 first, with the scene's members for each.
+// Each has a stencil bit of its own, so where both shadows overlap both lights are left out.
+struct SpotLightMembers {
+    CSpotLight* Scene::*light;
+    int Scene::*enabled, Scene::*glass;
+    GLint stencil;
+    ScenePass shadowMark, floorPass, shapePass;
+};
+constexpr SpotLightMembers kSpotLights[2] = {
+    {&Scene::light1, &Scene::light1Enabled, &Scene::light1Glass, 1, ScenePass::kShadowMark1,
+     ScenePass::kFloorLight1, ScenePass::kShapeLight1},
+    {&Scene::light2, &Scene::light2Enabled, &Scene::light2Glass, 2, ScenePass::kShadowMark2,
+     ScenePass::kFloorLight2, ScenePass::kShapeLight2},
+};
+
+// Whether kSpotLights[index] is shadowed. With a single stencil bit only light 1 is; light 2
+// then lights the floor unmasked instead of failing the stencil test everywhere.
+bool HasStencilBit(int index) { return index == 0 || g_stencilBits >= 2; }
 
 // Tells the observer, if there is one, that the pass is about to draw with its state set.
 inline void BeginPass(ScenePass pass)
@@ -48,9 +63,6 @@ inline void BeginPass(ScenePass pass)
     if (g_passObserver)
         g_passObserver->PassBegins(pass);
 }
-
-const ScenePass kFloorLightPasses[2] = {ScenePass::kFloorLight1, ScenePass::kFloorLight2};
-const ScenePass kShapeLightPasses[2] = {ScenePass::kShapeLight1, ScenePass::kShapeLight2};
 
 void BindTexture(const Texture* texture)
 {
@@ -128,6 +140,16 @@ void SetupGlass(const CSpotLight& light, int glass)
     }
 }
 
+// Lighting off, white, texturing on with the picture: the colour buffer times the picture.
+void MultiplyByTexture(const Texture* texture)
+{
+    glDisable(GL_LIGHTING);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glBlendFunc(GL_DST_COLOR, GL_ZERO);
+    glEnable(GL_TEXTURE_2D);
+    BindTexture(texture);
+}
+
 }  // namespace
 
 Scene::Scene()
@@ -139,16 +161,15 @@ Scene::Scene()
 
 Scene::~Scene()
 {
-    delete camera;
-    camera = nullptr;
-    delete light1;
-    light1 = nullptr;
-    delete light2;
-    light2 = nullptr;
-    delete floor;
-    floor = nullptr;
-    delete shape;
-    shape = nullptr;
+    const auto release = [](auto*& object) {
+        delete object;
+        object = nullptr;
+    };
+    release(camera);
+    release(light1);
+    release(light2);
+    release(floor);
+    release(shape);
 }
 
 void Scene::Build()
@@ -191,13 +212,11 @@ void Scene::ComputePassLimits()
     glGetFloatv(GL_PROJECTION_MATRIX, projection.Data());
     glGetFloatv(GL_MODELVIEW_MATRIX, view.Data());
     glGetIntegerv(GL_VIEWPORT, viewport);
-    const CSpotLight* lights[2] = {light1, light2};
-    const int enabled[2] = {light1Enabled, light2Enabled};
     for (int i = 0; i < 2; ++i) {
-        if (!enabled[i])
+        if (!(this->*kSpotLights[i].enabled))
             continue;
-        const LightPassRects rects =
-            BoundLightPasses(*lights[i], *floor, *shape, projection, view, viewport);
+        const LightPassRects rects = BoundLightPasses(*(this->*kSpotLights[i].light), *floor,
+                                                      *shape, projection, view, viewport);
         passLimits.floor[i] = rects.floor;
         passLimits.shape[i] = rects.shape;
     }
@@ -219,41 +238,53 @@ void Scene::RenderWithin(CDrawable& object, const PixelRect& limit, ScenePass pa
     glDisable(GL_SCISSOR_TEST);
 }
 
-void Scene::MarkShadow(const CSpotLight& light, int stencilBit, const PixelRect& limit)
+void Scene::MarkShadows()
 {
-    glStencilFunc(GL_NOTEQUAL, stencilBit, GLuint(stencilBit));
-    glStencilMask(GLuint(stencilBit));
-    glPushMatrix();
-    MultShadowMatrix(light);
-    RenderWithin(*shape, limit,
-                 stencilBit == kLight1Stencil ? ScenePass::kShadowMark1 : ScenePass::kShadowMark2);
-    glPopMatrix();
+    // The shape flattened onto z = 0, stencil only, no depth test, so shadow hidden behind
+    // the shape is marked too.
+    glDisable(GL_LIGHTING);
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_STENCIL_TEST);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
+    for (int i = 0; i < 2; ++i) {
+        const SpotLightMembers& spot = kSpotLights[i];
+        if (!(this->*spot.enabled) || !HasStencilBit(i))
+            continue;
+        glStencilFunc(GL_NOTEQUAL, spot.stencil, GLuint(spot.stencil));
+        glStencilMask(GLuint(spot.stencil));
+        glPushMatrix();
+        MultShadowMatrix(*(this->*spot.light));
+        RenderWithin(*shape, passLimits.floor[i], spot.shadowMark);
+        glPopMatrix();
+    }
+    // Back to colour, depth tested and lit, for the floor's base pass.
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_STENCIL_TEST);
+    glEnable(GL_LIGHTING);
 }
 
-void Scene::AddSpotLights(CDrawable& object, const PixelRect limits[2], bool stencilled,
-                          bool light2Stencilled, const ScenePass passes[2])
+void Scene::AddSpotLights(CDrawable& object, bool stencilled)
 {
+    const bool onFloor = &object == floor;
     BindTexture(g_glassTexture);
     SetTextureGeneration(true);  // stays on also without glass: texturing is then off
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE);
-    if (light1Enabled) {
-        glEnable(light1->lightId);
-        glDisable(light2->lightId);
-        if (stencilled)
-            glStencilFunc(GL_NOTEQUAL, kLight1Stencil, kLight1Stencil);
-        SetupGlass(*light1, light1Glass);
-        RenderWithin(object, limits[0], passes[0]);
-    }
-    if (light2Enabled) {
-        glDisable(light1->lightId);
-        glEnable(light2->lightId);
-        if (light2Stencilled)
-            glStencilFunc(GL_NOTEQUAL, kLight2Stencil, kLight2Stencil);
+    for (int i = 0; i < 2; ++i) {
+        const SpotLightMembers& spot = kSpotLights[i];
+        if (!(this->*spot.enabled))
+            continue;
+        for (const SpotLightMembers& each : kSpotLights)  // this light's GL light alone on
+            (&each == &spot ? glEnable : glDisable)((this->*each.light)->lightId);
+        if (stencilled && HasStencilBit(i))
+            glStencilFunc(GL_NOTEQUAL, spot.stencil, GLuint(spot.stencil));
         else if (stencilled)
             glDisable(GL_STENCIL_TEST);  // no bit of its own: lit unmasked
-        SetupGlass(*light2, light2Glass);
-        RenderWithin(object, limits[1], passes[1]);
+        SetupGlass(*(this->*spot.light), this->*spot.glass);
+        RenderWithin(object, onFloor ? passLimits.floor[i] : passLimits.shape[i],
+                     onFloor ? spot.floorPass : spot.shapePass);
     }
 }
 
@@ -284,17 +315,16 @@ void Scene::Animate(float dt, bool paused)
     }
 }
 
-void Scene::RenderFrame()
+void Scene::SetViewAndLights()
 {
-    // View and lights.
     glLoadIdentity();
     camera->ApplyView();
     glLightfv(GL_LIGHT0, GL_AMBIENT, kLight0Ambient);
     glLightfv(GL_LIGHT0, GL_DIFFUSE, kLight0Diffuse);
     glLightfv(GL_LIGHT0, GL_SPECULAR, kLight0Specular);
     glLightfv(GL_LIGHT0, GL_POSITION, kLight0Position);
-    light1->ApplyLight();  // both, enabled or not: the parameters are per frame
-    light2->ApplyLight();
+    for (const SpotLightMembers& spot : kSpotLights)
+        (this->*spot.light)->ApplyLight();  // enabled or not: the parameters are per frame
 
     // The scene material: the textures passes supply the colour, lights only intensity.
     glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, kBlack.Data());
@@ -302,84 +332,47 @@ void Scene::RenderFrame()
     glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, kWhite.Data());
     glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, kBlack.Data());
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 0.0f);
+}
 
-    ComputePassLimits();
-
-    // With a single stencil bit only light 1 can be shadowed; light 2 then lights the floor
-    // unmasked instead of failing the stencil test everywhere.
-    const bool light2Shadowed = g_stencilBits >= 2;
+void Scene::LightFloor()
+{
+    glEnable(GL_LIGHT0);  // the base pass, lit by the directional light; lays down depth
+    BeginPass(ScenePass::kFloorBase);
+    floor->RenderGeometry();
+    glDisable(GL_LIGHT0);
+    // Each spot light adds its light (through the glass), with shadows outside its own.
+    glDisable(GL_DEPTH_TEST);
     if (shadow) {
-        glPushAttrib(GL_ENABLE_BIT | GL_STENCIL_BUFFER_BIT | GL_DEPTH_BUFFER_BIT |
-                     GL_LIGHTING_BIT | GL_SCISSOR_BIT);
-
-        // Mark the shadows: the shape flattened onto z = 0, stencil only, no depth test,
-        // so shadow hidden behind the shape is marked too.
-        glDisable(GL_LIGHTING);
-        glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-        glDisable(GL_DEPTH_TEST);
-        glEnable(GL_STENCIL_TEST);
-        glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
-        if (light1Enabled)
-            MarkShadow(*light1, kLight1Stencil, passLimits.floor[0]);
-        if (light2Enabled && light2Shadowed)
-            MarkShadow(*light2, kLight2Stencil, passLimits.floor[1]);
-
-        // Floor base pass, lit by the directional light; lays down depth.
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-        glEnable(GL_DEPTH_TEST);
-        glDisable(GL_STENCIL_TEST);
-        glEnable(GL_LIGHTING);
-        glEnable(GL_LIGHT0);
-        BeginPass(ScenePass::kFloorBase);
-        floor->RenderGeometry();
-        glDisable(GL_LIGHT0);
-
-        // Each spot light adds its light (through the glass) outside its own shadow.
-        glDisable(GL_DEPTH_TEST);
         glEnable(GL_STENCIL_TEST);
         glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
-        AddSpotLights(*floor, passLimits.floor, true, light2Shadowed, kFloorLightPasses);
-        SetTextureGeneration(false);
-        glDisable(GL_STENCIL_TEST);
-    } else {
-        // Without shadows the stencil buffer is neither tested nor written.
-        glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_LIGHTING_BIT | GL_SCISSOR_BIT);
-        glEnable(GL_LIGHT0);
-        BeginPass(ScenePass::kFloorBase);
-        floor->RenderGeometry();
-        glDisable(GL_LIGHT0);
-        glDisable(GL_DEPTH_TEST);
-        AddSpotLights(*floor, passLimits.floor, false, false, kFloorLightPasses);
-        SetTextureGeneration(false);
     }
+    AddSpotLights(*floor, shadow != 0);
+    SetTextureGeneration(false);
+    if (shadow)
+        glDisable(GL_STENCIL_TEST);
+}
 
-    // Floor texture: the accumulated light times the floor picture.
-    glDisable(GL_LIGHTING);
-    glColor3f(1.0f, 1.0f, 1.0f);
-    glBlendFunc(GL_DST_COLOR, GL_ZERO);
-    glEnable(GL_TEXTURE_2D);
-    BindTexture(g_floorTexture);
+void Scene::TextureFloor()
+{
+    MultiplyByTexture(g_floorTexture);
     BeginPass(ScenePass::kFloorTexture);
     floor->RenderGeometry();
-    glPopAttrib();
+}
 
-    // Shape: base pass (writes depth and hides the floor behind it), then the spot lights
+void Scene::RenderShape()
+{
+    // The base pass writes depth and hides the floor behind the shape; the spot lights are
     // added at equal depth without writing it.
-    glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_LIGHTING_BIT | GL_SCISSOR_BIT);
     glEnable(GL_LIGHT0);
     BeginPass(ScenePass::kShapeBase);
     shape->RenderGeometry();
     glDisable(GL_LIGHT0);
     glDepthMask(GL_FALSE);
-    AddSpotLights(*shape, passLimits.shape, false, false, kShapeLightPasses);
+    AddSpotLights(*shape, false);
 
     // Wood: the accumulated light times the wood picture, mapped by object coordinates.
     glDisable(GL_TEXTURE_GEN_Q);
-    glDisable(GL_LIGHTING);
-    glColor3f(1.0f, 1.0f, 1.0f);
-    glBlendFunc(GL_DST_COLOR, GL_ZERO);
-    glEnable(GL_TEXTURE_2D);
-    BindTexture(g_woodTexture);
+    MultiplyByTexture(g_woodTexture);
     glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_OBJECT_LINEAR);
     glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_OBJECT_LINEAR);
     glTexGenfv(GL_S, GL_OBJECT_PLANE, kWoodPlaneS);
@@ -392,10 +385,9 @@ void Scene::RenderFrame()
     glDisable(GL_TEXTURE_GEN_T);
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
-    if (light1Enabled)
-        glEnable(light1->lightId);
-    if (light2Enabled)
-        glEnable(light2->lightId);
+    for (const SpotLightMembers& spot : kSpotLights)
+        if (this->*spot.enabled)
+            glEnable((this->*spot.light)->lightId);
     glDisable(GL_TEXTURE_2D);
     glBlendFunc(GL_ONE, GL_ONE);
     glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, kBlack.Data());
@@ -404,24 +396,44 @@ void Scene::RenderFrame()
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, shape->shininess);
     BeginPass(ScenePass::kShapeSpecular);
     shape->RenderGeometry();
-    glPopAttrib();
+}
 
+void Scene::RenderLamps()
+{
     // Lamp bodies with their own materials, lit by the directional light; then the panes.
     glEnable(GL_LIGHT0);
     if (light1Enabled || light2Enabled)
         BeginPass(ScenePass::kLightBodies);
-    if (light1Enabled)
-        light1->Render();
-    if (light2Enabled)
-        light2->Render();
+    for (const SpotLightMembers& spot : kSpotLights)
+        if (this->*spot.enabled)
+            (this->*spot.light)->Render();
     glDisable(GL_LIGHT0);
-    const bool pane1 = light1Enabled && light1Glass, pane2 = light2Enabled && light2Glass;
-    if (pane1 || pane2)
+    if ((light1Enabled && light1Glass) || (light2Enabled && light2Glass))
         BeginPass(ScenePass::kGlassPanes);
-    if (pane1)
-        light1->RenderGlass();
-    if (pane2)
-        light2->RenderGlass();
+    for (const SpotLightMembers& spot : kSpotLights)
+        if (this->*spot.enabled && this->*spot.glass)
+            (this->*spot.light)->RenderGlass();
+}
+
+void Scene::RenderFrame()
+{
+    SetViewAndLights();
+    ComputePassLimits();
+
+    // Without shadows the stencil buffer is neither tested nor written.
+    glPushAttrib(GL_ENABLE_BIT | (shadow ? GL_STENCIL_BUFFER_BIT : 0) | GL_DEPTH_BUFFER_BIT |
+                 GL_LIGHTING_BIT | GL_SCISSOR_BIT);
+    if (shadow)
+        MarkShadows();
+    LightFloor();
+    TextureFloor();
+    glPopAttrib();
+
+    glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_LIGHTING_BIT | GL_SCISSOR_BIT);
+    RenderShape();
+    glPopAttrib();
+
+    RenderLamps();
     if (g_passObserver)
         g_passObserver->FrameEnds();
 }

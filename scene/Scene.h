@@ -48,14 +48,19 @@ private:
         PixelRect shape[2];  // per light: its pass on the shape
     };
 
+    // The frame's steps, in drawing order.
+    void SetViewAndLights();  // the view, every light's parameters, the scene material
     void ComputePassLimits();
-    // Marks the shape's shadow from the light in the given stencil bit, within `limit`.
-    void MarkShadow(const CSpotLight& light, int stencilBit, const PixelRect& limit);
-    // One additive pass over the object per enabled spot light, through its glass when the
-    // glass flag is on, each within its light's limit. Stencilled: each light leaves out the
-    // pixels of its own shadow bit. passes: what the observer is told, per light.
-    void AddSpotLights(CDrawable& object, const PixelRect limits[2], bool stencilled,
-                       bool light2Stencilled, const ScenePass passes[2]);
+    void MarkShadows();   // each enabled light's shadow in its own stencil bit
+    void LightFloor();    // base pass, then the spot lights outside their marked shadows
+    void TextureFloor();  // times the floor picture
+    void RenderShape();   // base pass, spot lights, times the wood picture, highlights
+    void RenderLamps();   // the enabled lights' bodies, then their glass panes
+
+    // One additive pass per enabled spot light over the floor or the shape, within that
+    // light's limit on it, through its glass when the glass flag is on. Stencilled: each
+    // light leaves out the pixels of its own shadow bit.
+    void AddSpotLights(CDrawable& object, bool stencilled);
     // The object's geometry within `limit` (when limiting) as the given pass; nothing when
     // the limit is empty.
     void RenderWithin(CDrawable& object, const PixelRect& limit, ScenePass pass) const;
