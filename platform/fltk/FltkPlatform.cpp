@@ -132,7 +132,7 @@ int DispatchEvent(int event, Fl_Window* fltkWindow)
 // handling, for Escape; only the close box means "close".
 void OnFrameCallback(Fl_Widget*, void* data)
 {
-    auto* window = static_cast<Window*>(data);
+    auto* window = static_cast<FltkWindow*>(data);
     if (Fl::event() == FL_CLOSE && IsLiveWindow(window))
         QueueMessage(window, kMessageClose, 0, 0);
 }

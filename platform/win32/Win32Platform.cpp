@@ -107,7 +107,7 @@ LRESULT CALLBACK WindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
         window->handle = handle;
         SetWindowLongPtrA(handle, GWLP_USERDATA, LONG_PTR(window));
     }
-    auto* window = reinterpret_cast<Window*>(GetWindowLongPtrA(handle, GWLP_USERDATA));
+    Window* window = reinterpret_cast<Win32Window*>(GetWindowLongPtrA(handle, GWLP_USERDATA));
     const unsigned platformMessage = PlatformMessage(message);
     if (!window || platformMessage == kMessageNone)
         return DefWindowProcA(handle, message, wParam, lParam);
@@ -187,9 +187,11 @@ public:
     bool BuildWindow(Window& window, const RegisteredClass& windowClass, int outerWidth,
                      int outerHeight) override
     {
+        // The procedure takes the record from the creation parameter, as a Win32Window.
+        void* record = Win32Of(&window);
         return CreateWindowExA(0, windowClass.name.c_str(), window.title.c_str(),
                                WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, outerWidth,
-                               outerHeight, nullptr, nullptr, Instance(), &window) != nullptr;
+                               outerHeight, nullptr, nullptr, Instance(), record) != nullptr;
     }
 
     void RevealWindow(Window& window) override { ShowWindow(Handle(&window), SW_SHOWNORMAL); }
