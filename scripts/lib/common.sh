@@ -1,6 +1,6 @@
 # shellcheck shell=bash
 # Sourced by the project's shell scripts (bash) for what several of them do: say why they stop,
-# start a private Xvfb, read the project's version from a build tree, and time their stages.
+# count their checks, start a private Xvfb, read the project's version from a build tree, and time their stages.
 # Each script sources it by a path relative to its own, so it works in any checkout, also in
 # the clone the pristine-root check makes (the Debian package ships no script).
 
@@ -9,6 +9,17 @@ die() {
   printf '%s: %s\n' "$(basename "$0" .sh)" "$*" >&2
   exit 1
 }
+
+# ---- The tally of a test script ----
+
+passed=0
+failed=0
+pass() { echo "PASS $1"; passed=$((passed + 1)); }
+fail() { echo "FAIL $1"; failed=$((failed + 1)); }
+# check EXPRESSION DESCRIPTION: evaluates EXPRESSION, then passes or fails DESCRIPTION.
+check() { if eval "$1"; then pass "$2"; else fail "$2"; fi; }
+# summary: prints "N passed, M failed"; true when none failed.
+summary() { echo "$passed passed, $failed failed"; [ "$failed" -eq 0 ]; }
 
 # ---- A private X display ----
 

@@ -9,9 +9,8 @@ set -u
 root=$(cd "$1" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-check() { if eval "$1"; then echo "PASS $2"; passed=$((passed + 1)); else echo "FAIL $2"; failed=$((failed + 1)); fi; }
+# shellcheck source-path=SCRIPTDIR source=../../scripts/lib/common.sh
+source "$(dirname "$0")/../../scripts/lib/common.sh"
 configure() {  # configure TREE ARGUMENTS...: sets code; the output is in TREE.log
     local tree=$1
     shift
@@ -58,5 +57,4 @@ else
         "as a subproject it builds no tests and no benchmarks"
 fi
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary

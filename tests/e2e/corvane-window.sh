@@ -10,9 +10,8 @@ set -u
 corvane=$1
 smoke=$2      # sends the close box's message to a window: --send-close WINDOW
 assets=$3
+# With scripts/lib/common.sh, which window-checks.sh sources.
 source "$(dirname "$0")/window-checks.sh"
-# shellcheck source-path=SCRIPTDIR source=../../scripts/lib/common.sh
-source "$(dirname "$0")/../../scripts/lib/common.sh"
 
 start() {  # start DIR [ARGUMENT...]: runs corvane with DIR as its working directory
     local dir=$1

@@ -12,9 +12,6 @@ set -u
 # shellcheck source-path=SCRIPTDIR source=../../scripts/lib/common.sh
 source "$(dirname "$0")/../../scripts/lib/common.sh"
 live=${DISPLAY:-}
-passed=0
-failed=0
-check() { if eval "$1"; then echo "PASS $2"; passed=$((passed + 1)); else echo "FAIL $2"; failed=$((failed + 1)); fi; }
 work=$(mktemp -d)
 err=$work/err
 listener=
@@ -96,5 +93,4 @@ for program in "$@"; do
 $others other lines"
 done
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary

@@ -9,9 +9,8 @@ snapshot=$1
 assets=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-check() { if eval "$1"; then echo "PASS $2"; passed=$((passed + 1)); else echo "FAIL $2"; failed=$((failed + 1)); fi; }
+# shellcheck source-path=SCRIPTDIR source=../../scripts/lib/common.sh
+source "$(dirname "$0")/../../scripts/lib/common.sh"
 run() {  # run ARGS...: sets code, out, err
     "$snapshot" "$@" >"$work/out" 2>"$work/err"
     code=$?
@@ -204,5 +203,4 @@ done
 run --out ""
 check '[ "$code" -eq 2 ] && grep -q "^usage:" "$work/err"' "an empty --out is a usage error"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary

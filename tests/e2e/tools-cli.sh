@@ -8,9 +8,8 @@ texgen=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 root=$(cd "$2" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-check() { if eval "$1"; then echo "PASS $2"; passed=$((passed + 1)); else echo "FAIL $2"; failed=$((failed + 1)); fi; }
+# shellcheck source-path=SCRIPTDIR source=../../scripts/lib/common.sh
+source "$(dirname "$0")/../../scripts/lib/common.sh"
 
 "$texgen" --help >"$work/out" 2>"$work/err"
 code=$?
@@ -44,5 +43,4 @@ check '[ "$code" -ne 0 ] && [ ! -s "$work/out" ] && ! grep -q Traceback "$work/e
        grep -qF -- "-DCORVANE_BUILD_BENCH=ON && cmake --build $work/build" "$work/err"' \
     "light-passes.py names what is missing and the command that builds it, and runs nothing"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+summary

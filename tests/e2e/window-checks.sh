@@ -1,18 +1,13 @@
 # Sourced by the end-to-end scripts that drive a Corvane window on an X display with xdotool
-# and ImageMagick: the pass/fail tally, waiting for the window and its frame-rate title,
-# client-area shots and their statistics, and waiting for the program to end. The script sets
-# `pid` when it starts the program and `menu_bar_height` for client_shot.
+# and ImageMagick: scripts/lib/common.sh (the pass/fail tally among it), waiting for the window
+# and its frame-rate title, client-area shots and their statistics, and waiting for the program
+# to end. The script sets `pid` when it starts the program and `menu_bar_height` for client_shot.
+# shellcheck source-path=SCRIPTDIR source=../../scripts/lib/common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/common.sh"
 work=$(mktemp -d)
-passed=0
-failed=0
 pid=
 menu_bar_height=25
 trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
-
-pass() { echo "PASS $1"; passed=$((passed + 1)); }
-fail() { echo "FAIL $1"; failed=$((failed + 1)); }
-check() { if eval "$1"; then pass "$2"; else fail "$2"; fi; }
-summary() { echo "$passed passed, $failed failed"; [ "$failed" -eq 0 ]; }
 
 find_window() {  # find_window SECONDS: waits for the main window; sets wid, pointer in it
     wid=

@@ -10,10 +10,8 @@ build=$2
 work=$(mktemp -d)
 pid=
 trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
-failed=0
-pass() { echo "PASS $1"; }
-fail() { echo "FAIL $1"; failed=1; }
-check() { if eval "$1"; then pass "$2"; else fail "$2"; fi; }
+# shellcheck source-path=SCRIPTDIR source=../../scripts/lib/common.sh
+source "$(dirname "$0")/../../scripts/lib/common.sh"
 
 lintian --fail-on error --display-info --tag-display-limit 0 "$package" >"$work/lintian.txt" 2>&1
 status=$?
@@ -80,4 +78,4 @@ done
 check '[ -n "$title" ]' "an installed tree starts from / and shows its frame rate"
 check '! xdotool search --name "^(Error|Warning)$" >/dev/null 2>&1' "no message box opens"
 kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; pid=
-exit "$failed"
+[ "$failed" -eq 0 ]
