@@ -97,12 +97,7 @@ echo "== missing stained.bmp"
 mkdir -p "$work/assets"
 cp "$assets/wood.bmp" "$assets/floor.bmp" "$work/assets/"
 start "$work/assets"
-box=
-for _ in $(seq 300); do
-    box=$(xdotool search --onlyvisible --name '^Error$' 2>/dev/null | head -n 1)
-    [ -n "$box" ] && break
-    sleep 0.1
-done
+find_box Error 30
 check '[ -n "$box" ]' "a dialog captioned Error tells of the missing file"
 main=$(xdotool search --name '^Corvane' 2>/dev/null | head -n 1)
 check '[ -n "$main" ] && near "$(centre_of "$box")" "$(centre_of "$main")"' \

@@ -20,6 +20,15 @@ find_window() {  # find_window SECONDS: waits for the main window; sets wid, poi
     xdotool mousemove --window "$wid" 320 300
     sleep 0.3
 }
+find_box() {  # find_box CAPTION SECONDS: waits for a shown window captioned CAPTION; sets box
+    box=
+    for _ in $(seq $(( $2 * 10 ))); do
+        box=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
+        [ -n "$box" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
 title_has_rate() {  # within $1 seconds, the title reads "Corvane (N.N fps)   "
     for _ in $(seq $(( $1 * 10 ))); do
         xdotool getwindowname "$wid" 2>/dev/null | grep -Eq '^Corvane \([0-9]+\.[0-9] fps\)   $' &&

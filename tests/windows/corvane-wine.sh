@@ -91,12 +91,7 @@ echo "== missing stained.bmp"
 mkdir -p "$work/assets"
 cp "$assets/wood.bmp" "$assets/floor.bmp" "$work/assets/"
 start "$work/assets"
-box=
-for _ in $(seq 300); do
-    box=$(xdotool search --onlyvisible --name '^Error$' 2>/dev/null | head -n 1)
-    [ -n "$box" ] && break
-    sleep 0.1
-done
+find_box Error 30
 check '[ -n "$box" ]' "a box captioned Error appears"
 check '[ "$(ask text Error)" = "$(printf "stained.bmp\n\nCould not open file.")" ]' \
     "it tells the texture's message"
