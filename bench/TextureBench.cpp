@@ -5,11 +5,13 @@
 // (10^6 bytes), best of several rounds. Both decoders' pixels are compared once first.
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 

@@ -1,7 +1,9 @@
 // The BMP reader on byte buffers: the accepted layout, every rejected header variant, files
 // that end early at any byte, and sizes that must be refused before anything is allocated.
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <utility>
 
 #include <gtest/gtest.h>

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <ios>
 
 #include "math/Cone.h"
 #include "math/Constants.h"

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
 #include "math/FastSqrt.h"
 #include "platform/Platform.h"

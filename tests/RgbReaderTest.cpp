@@ -2,6 +2,11 @@
 // grey and four-channel files, and the damaged variants it must refuse without reading
 // outside its buffers or the file.
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 

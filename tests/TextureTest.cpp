@@ -6,12 +6,15 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,9 @@
 // opening succeeded. The size is taken once at opening (the file is not expected to change).
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 #include "texture/ByteSource.h"
 
 namespace platform {

@@ -2,6 +2,7 @@
 #include "texture/MemoryByteSource.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 MemoryByteSource::MemoryByteSource(const void* data, size_t size)

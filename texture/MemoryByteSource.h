@@ -2,6 +2,9 @@
 // benchmarks that feed the image readers without touching the file system.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 #include "texture/ByteSource.h"
 
 class MemoryByteSource : public ByteSource {

@@ -4,7 +4,9 @@
 // table becomes its menu item's command unless that item is greyed, and strings come from the
 // module's string table. Win32 has all of this itself.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <deque>
 
 #include "platform/common/Backend.h"
 

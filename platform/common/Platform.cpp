@@ -4,7 +4,11 @@
 #include <GL/freeglut.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <deque>
+#include <string>
+#include <vector>
 
 #include "platform/common/Backend.h"
 

@@ -1,5 +1,7 @@
 // Resource look-up by id in the program's module tables. The Win32 backend finds the same
 // ids among the resources compiled into the program; the table it gets here names the id.
+#include <cstddef>
+
 #include "platform/common/Backend.h"
 
 namespace platform {

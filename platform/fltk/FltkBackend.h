@@ -3,6 +3,7 @@
 // platform/fltk. Nothing outside this folder includes it.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <string>

@@ -5,6 +5,11 @@
 // the GL window.
 #include <algorithm>
 #include <bitset>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <utility>
+#include <vector>
 
 #include "platform/fltk/FltkBackend.h"
 

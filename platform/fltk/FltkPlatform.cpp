@@ -15,9 +15,11 @@
 #include <FL/Fl_PNG_Image.H>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
 #include <memory>
+#include <vector>
 
 #include "platform/fltk/FltkBackend.h"
 

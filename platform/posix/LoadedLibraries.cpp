@@ -7,6 +7,8 @@
 #include <dlfcn.h>
 #include <link.h>
 
+#include <cstddef>
+
 #include "platform/common/Backend.h"
 
 namespace platform {

@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
 
 #include "platform/Platform.h"
 

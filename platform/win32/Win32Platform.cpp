@@ -16,6 +16,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>

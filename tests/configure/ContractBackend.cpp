@@ -1,6 +1,9 @@
 // A backend with every hook (it must compile) or, with LEAVE_OUT_SWAP, one hook short (it must
 // not: the build stops at CORVANE_PLATFORM_BACKEND and the compiler names the hook). Compiled,
 // never linked, by backend-contract.cmake.
+#include <cstdint>
+#include <memory>
+
 #include "platform/common/Backend.h"
 
 namespace platform {

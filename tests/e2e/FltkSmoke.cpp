@@ -6,6 +6,7 @@
 #include <X11/Xlib.h>
 #include <GL/gl.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

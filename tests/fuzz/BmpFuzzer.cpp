@@ -1,6 +1,7 @@
 // libFuzzer target: any bytes through the BMP reader. A picture it accepts must have sizes
 // within the cap and a pixel block of exactly that size, filled from the input; anything else
 // must be refused without reading or writing outside a buffer (the sanitizers watch that).
+#include <cstdint>
 #include <cstdlib>
 
 #include "texture/BmpReader.h"

@@ -2,8 +2,10 @@
 // <dir>/rgb: small valid files of each layout the readers accept (both byte orders, verbatim
 // and run-length, grey and four channels), near misses and damaged headers and tables. Each
 // seed is under 1 KiB.
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 #include <sys/stat.h>
 
 #include "TextureTestFiles.h"

@@ -1,7 +1,9 @@
 // libFuzzer target: any bytes through the SGI RGB reader. An image it accepts must have the
 // header's sizes within the cap and a pixel block of exactly that size; anything else must be
 // refused without reading or writing outside a buffer (the sanitizers watch that).
+#include <cstdint>
 #include <cstdlib>
+#include <memory>
 
 #include "texture/MemoryByteSource.h"
 #include "texture/RgbReader.h"

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "platform/Platform.h"
 
 namespace corvane::test {

@@ -3,6 +3,8 @@
 // sheet.png with every picture in a labelled grid.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 

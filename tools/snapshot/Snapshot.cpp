@@ -11,6 +11,7 @@
 #include <GL/gl.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>

@@ -3,6 +3,7 @@
 // the generated widths are multiples of 4).
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 

@@ -4,6 +4,7 @@
 #include "Parquet.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "Noise.h"
 #include "Wood.h"
