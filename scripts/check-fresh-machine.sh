@@ -1,24 +1,54 @@
 #!/usr/bin/env bash
-# Proves the README on a pristine Debian 12 machine: a root made by debootstrap (minbase), with
+# Proves the README on a pristine Debian 12 or 13 machine: a root made by debootstrap (minbase) of
+# the release named, with
 # a normal user who may use sudo, gets a clone of this repository; the README's demo command
 # must bring up the window with its frame rate, then the README's test command must pass and
 # leave no root-owned file in the checkout. The Debian package it builds is then installed on a
 # second pristine root, started from / and purged, leaving none of its files behind.
 # The X display is a private Xvfb of this machine whose socket is lent to the roots, so the
 # roots get no X server package that the commands did not install themselves.
-# Needs root (debootstrap, mounts, chroot). Every mount, process and file it made is removed
-# on exit, also when interrupted. Usage: scripts/check-fresh-machine.sh
-set -euo pipefail
+# The roots fetch from the Debian mirrors this machine's apt uses: its main archive, and its
+# updates and security archives where it has them.
+# Each step writes its output to a log of its own; a step that fails ends the run with one
+# line naming the release, the step, what failed and where the step's log is (the logs are kept
+# then; a passing run removes them).
+# Needs root (debootstrap, mounts, chroot). Every mount, process and file it made, but the logs
+# of a failed run, is removed on exit, also when interrupted.
+# Usage: scripts/check-fresh-machine.sh bookworm|trixie
+set -eEuo pipefail
 source_tree=$(cd "$(dirname "$0")/.." && pwd)
 source "$source_tree/scripts/lib/common.sh"
 
 # Set by main; read by the clean-up on exit.
+release=
 work=
+logs=
 roots=()
 user=builder
 display=
 
-log() { printf '== %s\n' "$*"; }
+# Output: while a step runs, the script's stdout and stderr go to the step's log; what is meant
+# for the console goes to the console's own descriptors, 3 (stdout) and 4 (stderr).
+exec 3>&1 4>&2
+log() { printf '== [%s] %s\n' "$release" "$*" >&3; }
+
+stage=set-up
+step_log=
+# die MESSAGE: one line on the console naming the release, the step, MESSAGE and the step's
+# log; the same line ends the log. Then exit 1.
+die() {
+  local line="check-fresh-machine: ${release:-?}: step \"$stage\" failed: $*"
+  [[ -z "$step_log" ]] || { line+="; log: $step_log"; printf '%s\n' "$line" >>"$step_log"; }
+  printf '%s\n' "$line" >&4
+  exit 1
+}
+# A command that fails outside a condition ends the run through die, naming the command; only
+# in the script's own process, not again in each subshell it ran in.
+on_error() {  # STATUS LINE COMMAND
+  [[ $BASHPID == "$$" ]] || return "$1"
+  die "exit $1 at line $2: $3"
+}
+trap 'on_error $? $LINENO "$BASH_COMMAND"' ERR
 
 # ---- Clean-up: processes inside the roots, mounts, files. ----
 
@@ -44,7 +74,8 @@ cleanup() {
   local status=$?
   # Clean up to the end, even when a step fails or the run is interrupted again.
   set +e
-  trap - EXIT
+  trap - EXIT ERR
+  exec >&3 2>&4
   trap '' INT TERM
   local root
   for root in "${roots[@]}"; do
@@ -59,28 +90,36 @@ cleanup() {
   else
     rm -rf "$work"
   fi
+  ((status != 0)) || [[ -z "$logs" ]] || rm -rf "$logs"
   exit "$status"
 }
 
-# ---- Timing of the stages: begin NAME ... end. ----
+# ---- The steps: begin LOG NAME ... end, timed; the output between goes to LOG's file. ----
 
-stage=
-begin() { log "$*"; stage=$*; stage_begin; }
-end() { stage_end "$stage"; }
+steps=0
+begin() {  # LOG NAME
+  steps=$((steps + 1))
+  step_log=$(printf '%s/%02d-%s.log' "$logs" "$steps" "$1")
+  shift
+  stage=$*
+  log "$stage"
+  stage_begin
+  exec >>"$step_log" 2>&1
+}
+end() {
+  exec >&3 2>&4
+  stage_end "$stage"
+}
 
 # ---- The roots. ----
 
-# The mirrors this machine's apt uses for Debian 12 and its updates, as apt itself reports
-# them; the roots use the same.
-mirror_for() {  # SUITE: the archive URI that serves SUITE/main, or nothing
-  apt-cache policy 2>/dev/null |
-    awk -v suite="$1/main" '$3 == suite { print $2; exit }'
-}
+# The roots' apt sources: the release from this machine's main archive, its updates and
+# security archives from this machine's mirrors of them, where it has them.
 write_sources() {  # ROOT
   {
-    echo "deb $archive bookworm main"
-    [[ -n "$updates" ]] && echo "deb $updates bookworm-updates main"
-    [[ -n "$security" ]] && echo "deb $security bookworm-security main"
+    echo "deb $archive $release main"
+    if [[ -n "$updates" ]]; then echo "deb $updates $release-updates main"; fi
+    if [[ -n "$security" ]]; then echo "deb $security $release-security main"; fi
   } >"$1/etc/apt/sources.list"
 }
 
@@ -109,7 +148,7 @@ as_user() {  # ROOT COMMAND: runs COMMAND in a login shell of the normal user in
 add_user() {  # ROOT: a normal user; on a desktop machine its owner may use sudo
   in_root "$1" useradd -m -s /bin/bash "$user"
   if [[ "${2:-}" == sudo ]]; then
-    in_root "$1" apt-get install -y -q sudo >/dev/null
+    in_root "$1" apt-get install -y -q sudo
     echo "$user ALL=(ALL) NOPASSWD:ALL" >"$1/etc/sudoers.d/$user"
     chmod 0440 "$1/etc/sudoers.d/$user"
   fi
@@ -146,110 +185,121 @@ quit_with_escape() {  # WINDOW PID
 # ---- The run. ----
 
 main() {
+  local name
+  release=${1:-}
+  case "$release" in
+    bookworm) name="Debian 12" ;;
+    trixie) name="Debian 13" ;;
+    *) die "usage: check-fresh-machine.sh bookworm|trixie" ;;
+  esac
   [[ $(id -u) -eq 0 ]] || die "needs root (debootstrap, mount, chroot)"
-  "$source_tree/scripts/install-deps.sh" fresh
-
+  logs=$(mktemp -d "/var/tmp/corvane-fresh-$release-logs.XXXXXX")
   work=$(mktemp -d /var/tmp/corvane-fresh.XXXXXX)
   roots=("$work/machine" "$work/desktop")
   trap cleanup EXIT
   trap 'exit 130' INT
   trap 'exit 143' TERM
 
-  archive=$(mirror_for bookworm)
-  [[ -n "$archive" ]] || die "this machine's apt sources name no mirror for bookworm/main"
-  updates=$(mirror_for bookworm-updates)
-  security=$(mirror_for bookworm-security)
-
+  local host
+  begin set-up "set-up: this machine's packages, its Debian mirrors, a private Xvfb"
+  "$source_tree/scripts/install-deps.sh" fresh
+  host=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+  archive=$(debian_mirror "$host")
+  [[ -n "$archive" ]] || die "this machine's apt sources name no Debian mirror for ${host:-its release}/main"
+  updates=$(debian_mirror "$host-updates")
+  security=$(debian_mirror "$host-security")
+  echo "main archive: $archive; updates: ${updates:-none}; security: ${security:-none}"
   xvfb_start 140 199 || die "could not start Xvfb"
   display=$xvfb_display
+  end
 
-  begin "debootstrap: a pristine Debian 12 root (minbase) from $archive"
-  debootstrap --variant=minbase bookworm "${roots[0]}" "$archive" >"$work/debootstrap.log" 2>&1 ||
-    { tail -20 "$work/debootstrap.log"; die "debootstrap failed"; }
+  begin debootstrap "debootstrap: a pristine $name ($release) root (minbase) from $archive"
+  debootstrap --variant=minbase "$release" "${roots[0]}" "$archive"
   write_sources "${roots[0]}"
   cp -a "${roots[0]}" "${roots[1]}"  # the second machine, before the first is touched
   end
 
   local machine=${roots[0]} checkout=/home/$user/corvane
-  begin "machine: apt sources, a user with sudo, a clone of the repository"
+  begin machine "machine: apt sources, a user with sudo, a clone of the repository"
   mount_root "$machine"
-  in_root "$machine" apt-get update -q >/dev/null
+  in_root "$machine" apt-get update -q
   add_user "$machine" sudo
   git clone --quiet --no-local "$source_tree" "$machine$checkout"
   in_root "$machine" chown -R "$user:$user" "$checkout"
   end
 
   local demo_pid wid
-  begin "README demo command: scripts/run-demo.sh, until the title shows the frame rate"
-  as_user "$machine" "cd corvane && DISPLAY=$display scripts/run-demo.sh" >"$work/demo.log" 2>&1 &
+  begin demo "README demo command: scripts/run-demo.sh, until the title shows the frame rate"
+  as_user "$machine" "cd corvane && DISPLAY=$display scripts/run-demo.sh" &
   demo_pid=$!
-  wid=$(wait_for_frame_rate 1200 "$demo_pid") ||
-    { tail -40 "$work/demo.log"; die "the demo never showed its frame rate"; }
+  wid=$(wait_for_frame_rate 1200 "$demo_pid") || die "the demo never showed its frame rate"
   no_message_box || die "the demo showed a message box"
   quit_with_escape "$wid" "$demo_pid"
   end
 
-  local status owned
-  begin "README test command: scripts/run-tests.sh (no display: it starts its own)"
-  # The test command's own exit status, whatever tee and grep return.
+  local demo_log=$step_log status owned warnings
+  begin tests "README test command: scripts/run-tests.sh (no display: it starts its own)"
+  # The test command's own exit status, whatever tee, grep and sed return; its progress on
+  # the console too.
   set +e
-  as_user "$machine" "cd corvane && scripts/run-tests.sh" 2>&1 | tee "$work/tests.log" |
-    grep --line-buffered -E "^(==|[0-9]+% tests passed|install-deps:|run-wine-tests:|FAIL)"
+  as_user "$machine" "cd corvane && scripts/run-tests.sh" 2>&1 | tee -a "$step_log" |
+    grep --line-buffered -E "^(==|[0-9]+% tests passed|install-deps:|run-wine-tests:|FAIL)" |
+    sed -u "s/^/   [$release] /" >&3
   status=${PIPESTATUS[0]}
   set -e
   if ((status != 0)); then
-    grep -E "^(FAIL|.*\*\*\*Failed)" "$work/tests.log" || true
-    tail -80 "$work/tests.log"
-    die "the test command failed"
+    grep -E "^(FAIL|.*\*\*\*Failed)" "$step_log" | sed "s/^/   [$release] /" >&3 || true
+    die "the test command failed (exit $status)"
   fi
   owned=$(find "$machine$checkout" -user root -print -quit)
   [[ -z "$owned" ]] || die "the test command left root-owned files: ${owned#"$machine"}"
+  # Both commands build with -Wall -Wextra; the compiler and the linker must say nothing.
+  local warning="^[^ ]+:[0-9]+:[0-9]+: warning: |(^| )ld: warning: "
+  warnings=$(cat "$demo_log" "$step_log" | grep -cE "$warning" || true)
+  ((warnings == 0)) ||
+    die "the builds printed $warnings warnings, the first: $(cat "$demo_log" "$step_log" | grep -m 1 -E "$warning")"
   end
 
   local package
-  begin "package: scripts/package.sh"
+  begin package "package: scripts/package.sh"
   status=0
-  as_user "$machine" "cd corvane && scripts/package.sh" >"$work/package.out" 2>"$work/package.log" ||
-    status=$?
-  if ((status != 0)); then
-    # The log outlives the clean-up, which removes the work folder.
-    local kept
-    kept=$(mktemp /var/tmp/corvane-fresh-package.XXXXXX.log)
-    cp "$work/package.log" "$kept"
-    die "scripts/package.sh failed (exit $status); see $kept"
-  fi
+  as_user "$machine" "cd corvane && scripts/package.sh" >"$work/package.out" || status=$?
+  cat "$work/package.out"
+  ((status == 0)) || die "scripts/package.sh failed (exit $status)"
   package=$(tail -n 1 "$work/package.out")
   [[ "$package" == *.deb && -f "$machine$package" ]] || die "scripts/package.sh named no package"
+  echo "Depends: $(dpkg-deb -f "$machine$package" Depends)"
   end
 
   local desktop=${roots[1]} deb run_pid path left=()
-  begin "desktop: install $(basename "$package") on a second pristine root, run it from /, purge it"
+  begin desktop "desktop: install $(basename "$package") on a second pristine root, run it from /, purge it"
   mount_root "$desktop"
-  in_root "$desktop" apt-get update -q >/dev/null
+  in_root "$desktop" apt-get update -q
   add_user "$desktop"
   cp "$machine$package" "$desktop/tmp/"
   deb=/tmp/$(basename "$package")
-  in_root "$desktop" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$deb" \
-    >"$work/install.log" 2>&1 || { tail -30 "$work/install.log"; die "the package did not install"; }
+  in_root "$desktop" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$deb" ||
+    die "the package did not install"
   in_root "$desktop" dpkg -L corvane >"$work/files"
-  in_root "$desktop" su - "$user" -c "cd / && DISPLAY=$display exec corvane" >"$work/run.log" 2>&1 &
+  in_root "$desktop" su - "$user" -c "cd / && DISPLAY=$display exec corvane" &
   run_pid=$!
-  wid=$(wait_for_frame_rate 60 "$run_pid") ||
-    { cat "$work/run.log"; die "the installed corvane never showed its frame rate"; }
+  wid=$(wait_for_frame_rate 60 "$run_pid") || die "the installed corvane never showed its frame rate"
   no_message_box || die "the installed corvane showed a message box"
   quit_with_escape "$wid" "$run_pid"
-  in_root "$desktop" env DEBIAN_FRONTEND=noninteractive apt-get purge -y -q corvane \
-    >>"$work/install.log" 2>&1 || die "apt-get purge corvane failed"
+  in_root "$desktop" env DEBIAN_FRONTEND=noninteractive apt-get purge -y -q corvane ||
+    die "apt-get purge corvane failed"
   while read -r path; do
     # Folders the package shares with others (/usr, /usr/share/icons/...) stay.
-    [[ -e "$desktop$path" && ! -d "$desktop$path" ]] && left+=("$path")
-    [[ -d "$desktop$path" && "$path" == *corvane* ]] && left+=("$path")
+    if [[ -e "$desktop$path" && ! -d "$desktop$path" ]] ||
+       [[ -d "$desktop$path" && "$path" == *corvane* ]]; then
+      left+=("$path")
+    fi
   done <"$work/files"
   ((${#left[@]} == 0)) || die "purge left files behind: ${left[*]}"
   end
 
-  log "passed; time per stage:"
-  stage_table
+  log "passed on $name ($release); time per stage:"
+  stage_table >&3
 }
 
 main "$@"

@@ -1,6 +1,7 @@
 # shellcheck shell=bash
 # Sourced by the project's shell scripts (bash) for what several of them do: say why they stop,
-# count their checks, start a private Xvfb, read the project's version from a build tree, and time their stages.
+# count their checks, start a private Xvfb, find the Debian mirror, read the project's version
+# from a build tree, and time their stages.
 # Each script sources it by a path relative to its own, so it works in any checkout, also in
 # the clone the pristine-root check makes (the Debian package ships no script).
 
@@ -62,6 +63,14 @@ xvfb_start() {
 xvfb_stop() {
   [[ -z "$xvfb_pid" ]] || kill "$xvfb_pid" 2>/dev/null || true
   xvfb_pid=
+}
+
+# ---- Debian ----
+
+# debian_mirror SUITE: the archive URI this machine's apt fetches SUITE/main from (as
+# `apt-cache policy` reports it), or nothing when its sources name none.
+debian_mirror() {
+  apt-cache policy 2>/dev/null | awk -v suite="$1/main" '$3 == suite { print $2; exit }'
 }
 
 # ---- The project's version ----
