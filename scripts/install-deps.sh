@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that one or more tasks need, when any is missing.
+# Installs the Debian packages (Debian 12 or 13) that one or more tasks need, when any is missing.
 # Usage: scripts/install-deps.sh GROUP...   (demo, test, windows, package, bench, fuzz, fresh)
 # Runs as any user: apt-get runs through sudo, and only when something has to be installed.
 set -euo pipefail
@@ -25,8 +25,8 @@ group_packages() {
                wine wine64 libgl1 libgl1-mesa-dri dpkg-dev zip xvfb xauth xdotool imagemagick ;;
     # Heap and CPU profiles of the benchmarks.
     bench) echo heaptrack linux-perf python3 ;;
-    # libFuzzer on the image readers.
-    fuzz) echo clang libclang-rt-14-dev ;;
+    # libFuzzer on the image readers: the runtime of the release's default clang.
+    fuzz) echo clang libclang-rt-dev ;;
     # A pristine Debian root for the set-up check.
     fresh) echo debootstrap git ca-certificates xvfb xauth xdotool ;;
     *) echo "install-deps: unknown group '$1' (demo, test, windows, package, bench, fuzz, fresh)" >&2
