@@ -268,7 +268,7 @@ main() {
   ((status == 0)) || die "scripts/package.sh failed (exit $status)"
   package=$(tail -n 1 "$work/package.out")
   [[ "$package" == *.deb && -f "$machine$package" ]] || die "scripts/package.sh named no package"
-  echo "Depends: $(dpkg-deb -f "$machine$package" Depends)"
+  log "$(basename "$package") Depends: $(dpkg-deb -f "$machine$package" Depends)"
   end
 
   local desktop=${roots[1]} deb run_pid path left=()
