@@ -254,7 +254,7 @@ main() {
   owned=$(find "$machine$checkout" -user root -print -quit)
   [[ -z "$owned" ]] || die "the test command left root-owned files: ${owned#"$machine"}"
   # Both commands build with -Wall -Wextra; the compiler and the linker must say nothing.
-  local warning="^[^ ]+:[0-9]+:[0-9]+: warning: |(^| )ld: warning: "
+  local warning="^[^ ]+:[0-9]+:[0-9]+: warning: |(^|[ /-])ld: warning: "
   warnings=$(cat "$demo_log" "$step_log" | grep -cE "$warning" || true)
   ((warnings == 0)) ||
     die "the builds printed $warnings warnings, the first: $(cat "$demo_log" "$step_log" | grep -m 1 -E "$warning")"
