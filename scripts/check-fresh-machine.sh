@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Proves the README on a pristine Debian 12 or 13 machine: a root made by debootstrap (minbase) of
-# the release named, with
-# a normal user who may use sudo, gets a clone of this repository; the README's demo command
-# must bring up the window with its frame rate, then the README's test command must pass and
-# leave no root-owned file in the checkout. The Debian package it builds is then installed on a
-# second pristine root, started from / and purged, leaving none of its files behind.
+# Proves the README on a pristine Debian 12 or 13 machine: a root of the release named, made by
+# debootstrap (minbase), with a normal user who may use sudo, gets a clone of this repository;
+# the README's demo command must bring up the window with its frame rate, then the README's
+# test command must pass without a compiler or linker warning and leave no root-owned file in
+# the checkout. The Debian package it builds is then installed on a second pristine root of the
+# same release, started from / and purged, leaving none of its files behind.
 # The X display is a private Xvfb of this machine whose socket is lent to the roots, so the
 # roots get no X server package that the commands did not install themselves.
 # The roots fetch from the Debian mirrors this machine's apt uses: its main archive, and its
