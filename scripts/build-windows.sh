@@ -81,8 +81,9 @@ build_dependency() {
   local name=$1 source=$2
   shift 2
   echo "build-windows: building $name for Windows from $(basename "$source")"
+  # -Wno-deprecated: Debian 13's CMake warns about these 2022 sources' minimum CMake version.
   cmake -S "$source" -B "$out/deps-build/$name" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps" "$@" >/dev/null
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps" -Wno-deprecated "$@" >/dev/null
   cmake --build "$out/deps-build/$name" -j "$jobs" >/dev/null
   cmake --install "$out/deps-build/$name" >/dev/null
 }
