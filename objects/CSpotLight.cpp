@@ -23,6 +23,66 @@ void AxisPlane(const Matrix4& m, int column, float plane[4])
     plane[3] = -(a[0] * m[12] + a[1] * m[13] + a[2] * m[14]);
 }
 
+// Pass 1 of the pane: the coloured glass multiplies what lies behind it.
+void DrawGlassTint()
+{
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+    glEnable(GL_TEXTURE_2D);
+    if (g_glassTexture)
+        g_glassTexture->Bind();
+    else
+        glBindTexture(GL_TEXTURE_2D, 0);  // no picture: never pick up a stale binding
+    glDisable(GL_LIGHTING);
+    glColor3f(0.9f, 0.9f, 0.9f);
+    glBlendFunc(GL_DST_COLOR, GL_ZERO);
+    const float h = kPaneDistance / 2.0f;  // half the pane's side, world units
+    glBegin(GL_TRIANGLE_STRIP);
+    glTexCoord2f(-0.5f, -0.5f);
+    glVertex3f(-h, -h, kPaneDistance);
+    glTexCoord2f(0.5f, -0.5f);
+    glVertex3f(h, -h, kPaneDistance);
+    glTexCoord2f(-0.5f, 0.5f);
+    glVertex3f(-h, h, kPaneDistance);
+    glTexCoord2f(0.5f, 0.5f);
+    glVertex3f(h, h, kPaneDistance);
+    glEnd();
+}
+
+// Pass 2 of the pane: the lamp's own light on the glass, modulated by the picture, added on
+// top and pulled towards the viewer so that it wins the depth test against pass 1.
+void DrawGlassLight(GLenum lightId)
+{
+    glEnable(GL_LIGHTING);
+    glEnable(lightId);
+    glDepthMask(GL_FALSE);
+    glBlendFunc(GL_ONE, GL_ONE);
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glPolygonOffset(-1.0f, 0.0f);
+    static const float kGlassEmission[4] = {0.2f, 0.2f, 0.2f, 1.0f};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, kGlassEmission);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, kBlack.Data());
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, kWhite.Data());
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, kBlack.Data());
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 0.0f);
+    // 8 x 8 cells lit at their 9 x 9 corners; the bounds 0.49 and 0.51 lie between grid
+    // values so that the accumulated single-precision steps give 8 rows and 9 columns.
+    float y0 = -0.5f;
+    do {
+        glBegin(GL_TRIANGLE_STRIP);
+        glNormal3f(0.0f, 0.0f, -1.0f);  // back towards the lamp
+        const float y1 = y0 + kPaneGridStep;
+        for (float x = -0.5f; x <= 0.51f; x += kPaneGridStep) {
+            glTexCoord2f(x, y1);
+            glVertex3f(kPaneDistance * x, kPaneDistance * y1, kPaneDistance);
+            glTexCoord2f(x, y0);
+            glVertex3f(kPaneDistance * x, kPaneDistance * y0, kPaneDistance);
+        }
+        glEnd();
+        y0 = y1;
+    } while (y0 < 0.49f);
+}
+
 }  // namespace
 
 CSpotLight::CSpotLight(Scene* owner, GLenum light) : CDrawable(owner), lightId(light)
@@ -93,61 +153,8 @@ void CSpotLight::BuildGlassList()
     glassList = glGenLists(1);
     glNewList(glassList, GL_COMPILE);
     glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_POLYGON_BIT);
-
-    // Pass 1: the coloured glass multiplies what lies behind it.
-    glDisable(GL_CULL_FACE);
-    glEnable(GL_BLEND);
-    glEnable(GL_TEXTURE_2D);
-    if (g_glassTexture)
-        g_glassTexture->Bind();
-    else
-        glBindTexture(GL_TEXTURE_2D, 0);  // no picture: never pick up a stale binding
-    glDisable(GL_LIGHTING);
-    glColor3f(0.9f, 0.9f, 0.9f);
-    glBlendFunc(GL_DST_COLOR, GL_ZERO);
-    const float h = kPaneDistance / 2.0f;  // half the pane's side, world units
-    glBegin(GL_TRIANGLE_STRIP);
-    glTexCoord2f(-0.5f, -0.5f);
-    glVertex3f(-h, -h, kPaneDistance);
-    glTexCoord2f(0.5f, -0.5f);
-    glVertex3f(h, -h, kPaneDistance);
-    glTexCoord2f(-0.5f, 0.5f);
-    glVertex3f(-h, h, kPaneDistance);
-    glTexCoord2f(0.5f, 0.5f);
-    glVertex3f(h, h, kPaneDistance);
-    glEnd();
-
-    // Pass 2: the lamp's own light on the glass, modulated by the picture, added on top and
-    // pulled towards the viewer so that it wins the depth test against pass 1.
-    glEnable(GL_LIGHTING);
-    glEnable(lightId);
-    glDepthMask(GL_FALSE);
-    glBlendFunc(GL_ONE, GL_ONE);
-    glEnable(GL_POLYGON_OFFSET_FILL);
-    glPolygonOffset(-1.0f, 0.0f);
-    static const float kGlassEmission[4] = {0.2f, 0.2f, 0.2f, 1.0f};
-    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, kGlassEmission);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, kBlack.Data());
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, kWhite.Data());
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, kBlack.Data());
-    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 0.0f);
-    // 8 x 8 cells lit at their 9 x 9 corners; the bounds 0.49 and 0.51 lie between grid
-    // values so that the accumulated single-precision steps give 8 rows and 9 columns.
-    float y0 = -0.5f;
-    do {
-        glBegin(GL_TRIANGLE_STRIP);
-        glNormal3f(0.0f, 0.0f, -1.0f);  // back towards the lamp
-        const float y1 = y0 + kPaneGridStep;
-        for (float x = -0.5f; x <= 0.51f; x += kPaneGridStep) {
-            glTexCoord2f(x, y1);
-            glVertex3f(kPaneDistance * x, kPaneDistance * y1, kPaneDistance);
-            glTexCoord2f(x, y0);
-            glVertex3f(kPaneDistance * x, kPaneDistance * y0, kPaneDistance);
-        }
-        glEnd();
-        y0 = y1;
-    } while (y0 < 0.49f);
-
+    DrawGlassTint();
+    DrawGlassLight(lightId);
     glPopAttrib();
     glEndList();
 }

@@ -4,8 +4,8 @@
 // clock, system error texts, file reading and process exit. No toolkit type appears here.
 // Three backends implement it and a program links exactly one: fltk (an X11 window, the demo
 // on Linux), offscreen (an EGL pbuffer driven by a script, for tests and tools) and win32 (the
-// Win32 API itself). Every function here is defined once in platform/common/; what a backend
-// supplies is the contract in common/Backend.h.
+// Win32 API itself). Each function here is defined once: by the backend where it is the
+// toolkit's own, else in platform/common/ (common/Backend.h says which).
 #pragma once
 
 #include <cstddef>
@@ -119,6 +119,12 @@ struct MessageRecord {
     unsigned message;
     uintptr_t wParam;
     intptr_t lParam;
+    // The system's own message this one was taken from, for translating and dispatching it
+    // (Win32's MSG); unused by the backends without a message queue of their own.
+    struct Native {
+        bool present;
+        alignas(8) unsigned char bytes[48];
+    } native{};
 };
 
 // Registers a window class; false when the class cannot be registered. Registering a name

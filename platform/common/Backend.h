@@ -1,11 +1,16 @@
-// Internal to platform/: the records every backend shares and the contract a backend fulfils.
-// common/ defines every function of Platform.h once, over one record per window (title, menu
-// item state, client size, live or destroyed), one key-state array and one message queue; it
-// calls the backend (the Backend hooks below) only for what its toolkit does itself. A backend
-// derives from Backend (or EmulatedBackend, for a toolkit without its own message queue,
-// accelerators, string resources or key state), overrides every hook, and names itself once
-// with CORVANE_PLATFORM_BACKEND; a hook left out stops the build there, with the compiler
-// naming it. The operating system's part comes from posix/ or win32/ (the end of this file).
+// Internal to platform/: the records every backend shares and what a backend defines.
+//
+// The backend is chosen at link time. Every program links exactly one backend library, so
+// nothing is left to choose at run time: each backend defines the functions of Platform.h
+// that are its toolkit's own directly, under their public names. A call then reads straight
+// into the code that does it, each concept has one name, and a backend that lacks one of
+// them does not link, the linker naming the function. common/ defines only what adds
+// something over the toolkit: the records (title, menu item state, client size, live or
+// destroyed), window creation and destruction, the class registry, message-box decoding and
+// start-up with GLUT; for its toolkit's part of those it calls the functions declared under
+// "What a backend defines". The message handling of the toolkits without their own (fltk,
+// offscreen) is common/Emulated.cpp, linked by those backends only. The operating system's
+// part comes from posix/ or win32/ (the end of this file).
 #pragma once
 
 #include <array>
@@ -14,7 +19,6 @@
 #include <deque>
 #include <memory>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -79,8 +83,8 @@ struct SharedState {
     std::string programName;  // argv[0] without its folder, for start-up messages
     std::vector<RegisteredClass> classes;
     std::vector<std::unique_ptr<Window>> windows;  // kept: a handle outlives its window
-    std::deque<MessageRecord> queue;               // for EmulatedBackend
-    std::array<bool, size_t(Key::kCount)> keys{};  // held keys, for EmulatedBackend
+    std::deque<MessageRecord> queue;               // the emulated message queue
+    std::array<bool, size_t(Key::kCount)> keys{};  // held keys, emulated
 };
 
 // Never destroyed: backends may still post or look up windows while statics go away.
@@ -90,8 +94,6 @@ SharedState& Shared();
 const RegisteredClass* FindWindowClass(const char* name);
 // A handle that names a window of this program that has not been destroyed.
 bool IsLiveWindow(const Window* window);
-// Calls the window's procedure at once.
-intptr_t Send(Window* window, unsigned message, uintptr_t wParam, intptr_t lParam);
 // kMessageCreate, for a backend whose toolkit does not send it: false when the procedure
 // refused the window (-1).
 bool SendCreate(Window* window);
@@ -110,7 +112,7 @@ const IconResource* FindIcon(const Module* module, unsigned id);
 // The emulated message queue and key state.
 void QueueMessage(Window* window, unsigned message, uintptr_t wParam, intptr_t lParam);
 bool TakeQueuedMessage(MessageRecord* message);  // false when the queue is empty
-void SetKeyHeld(Key key, bool held);
+void SetKeyDown(Key key, bool down);
 void ReleaseAllKeys();
 bool AnyKeyHeld();
 
@@ -125,91 +127,47 @@ struct MessageBoxRequest {
     Icon icon;
 };
 
-// ---- The contract ----
+// ---- What a backend defines ----
+//
+// Each backend defines, as plain functions:
+// - the functions of Platform.h that are its toolkit's own: ShowAppWindow, PeekAppMessage,
+//   ChoosePixelFormat, DescribePixelFormat, SetPixelFormat, CreateGLContext, MakeCurrent,
+//   SwapBuffers, GetFocusWindow, TimeMs and ExitProcess; and, unless it links the emulated
+//   message handling (common/Emulated.cpp), TranslateAppAccelerator, DispatchAppMessage,
+//   DefaultWindowProc, PostQuitMessage, LoadText and IsKeyDown;
+// - the toolkit's part of what common/ does, declared here.
 
-class Backend {
-public:
-    virtual ~Backend() = default;
+// Start-up, before GLUT starts: whatever the toolkit needs first (its display).
+void StartToolkit();
+// Told of every class registered; false refuses it (after RecordLastError).
+bool AcceptClass(const RegisteredClass& windowClass);
+// The text of one of the backend's own error codes (from kBackendErrorBase up), or null.
+const char* OwnErrorText(unsigned code);
+// A new, empty record of the backend's own window type.
+std::unique_ptr<Window> NewWindow();
+// Makes the toolkit's window for a filled-in record (title, procedure, menu items) and
+// sends kMessageCreate (SendCreate, unless the toolkit sends it itself). False on failure,
+// with the window destroyed if it was made.
+bool BuildWindow(Window& window, const RegisteredClass& windowClass, int outerWidth,
+                 int outerHeight);
+// The toolkit's part of DestroyWindow; the record is already marked destroyed.
+void TearDownWindow(Window& window);
+// Show the record's new title, or an item's new state, in the live window's toolkit.
+void MirrorTitle(Window& window);
+void MirrorMenuItem(Window& window, const MenuItemState& item);
+// ShowMessageBox with its style decoded.
+int ShowMessageBox(const MessageBoxRequest& request);
 
-    // Start-up, before GLUT starts: whatever the toolkit needs first (its display).
-    virtual void StartToolkit() = 0;
-    // Told of every class registered; false refuses it (after RecordLastError).
-    virtual bool AcceptClass(const RegisteredClass& windowClass) = 0;
-    // The text of one of the backend's own error codes, or null.
-    virtual const char* OwnErrorText(unsigned code) = 0;
-
-    // A new, empty record of the backend's own window type.
-    virtual std::unique_ptr<Window> NewWindow() = 0;
-    // Makes the toolkit's window for a filled-in record (title, procedure, menu items) and
-    // sends kMessageCreate (SendCreate, unless the toolkit sends it itself). False on failure,
-    // with the window destroyed if it was made.
-    virtual bool BuildWindow(Window& window, const RegisteredClass& windowClass,
-                             int outerWidth, int outerHeight) = 0;
-    // Shows the window; the client size follows with SendClientSize or the toolkit's own.
-    virtual void RevealWindow(Window& window) = 0;
-    // The toolkit's part of DestroyWindow; the record is already marked destroyed.
-    virtual void TearDownWindow(Window& window) = 0;
-    // Show the record's new title, or an item's new state, in the live window's toolkit.
-    virtual void MirrorTitle(Window& window) = 0;
-    virtual void MirrorMenuItem(Window& window, const MenuItemState& item) = 0;
-
-    // Messages: as PeekAppMessage, TranslateAppAccelerator, DispatchAppMessage,
-    // DefaultWindowProc, PostQuitMessage and LoadText say.
-    virtual bool TakeMessage(MessageRecord* message) = 0;
-    virtual bool TranslateKeystroke(Window* window, const AcceleratorTable& table,
-                                    const MessageRecord& message) = 0;
-    virtual intptr_t Deliver(const MessageRecord& message) = 0;
-    virtual intptr_t DefaultProcessing(Window* window, unsigned message, uintptr_t wParam,
-                                       intptr_t lParam) = 0;
-    virtual void PostQuit(int exitCode) = 0;
-    virtual int LoadModuleText(const Module* module, unsigned id, char* buffer,
-                               int bufferSize) = 0;
-
-    // Pixel format and GL context, as the functions of Platform.h named alike.
-    virtual int ChooseFormat(Window* window, const PixelFormat& request) = 0;
-    virtual bool DescribeFormat(Window* window, int index, PixelFormat* granted) = 0;
-    virtual bool SetFormat(Window* window, int index, const PixelFormat& format) = 0;
-    virtual GLContext* CreateContext(Window* window) = 0;
-    virtual bool BindContext(Window* window, GLContext* context) = 0;
-    virtual void Swap(Window* window) = 0;
-
-    // Message boxes, focus, keys, the clock and the end of the process.
-    virtual int ShowBox(const MessageBoxRequest& request) = 0;
-    virtual Window* FocusWindow() = 0;
-    virtual bool KeyHeld(Key key) = 0;
-    virtual uint32_t Milliseconds() = 0;
-    [[noreturn]] virtual void Exit(int exitCode) = 0;
-};
-
-// The message handling of a toolkit that has none to offer: the shared queue, accelerators
-// translated through the menu's item state, close destroying the window, the module's string
-// table and the key state the backend keeps current with SetKeyHeld.
-class EmulatedBackend : public Backend {
-public:
-    bool TranslateKeystroke(Window* window, const AcceleratorTable& table,
-                            const MessageRecord& message) override;
-    intptr_t Deliver(const MessageRecord& message) override;
-    intptr_t DefaultProcessing(Window* window, unsigned message, uintptr_t wParam,
-                               intptr_t lParam) override;
-    void PostQuit(int exitCode) override;
-    int LoadModuleText(const Module* module, unsigned id, char* buffer, int bufferSize) override;
-    bool KeyHeld(Key key) override;
-};
-
-// The backend this program links.
-Backend& TheBackend();
-
-// In the backend's main file, once: defines TheBackend as that backend, created on first use
-// and never destroyed (toolkit objects must not go with the static destructors).
-#define CORVANE_PLATFORM_BACKEND(Type)                                                        \
-    static_assert(!std::is_abstract_v<Type>,                                                  \
-                  #Type " must override every hook of platform::Backend; the compiler's "         \
-                        "notes name the ones missing");                                       \
-    Backend& TheBackend()                                                                     \
-    {                                                                                         \
-        static Type* backend = new Type;                                                      \
-        return *backend;                                                                      \
-    }
+// A key IsKeyDown and the key state can name (not kNone, not past the last).
+inline bool IsKnownKey(Key key) { return int(key) > 0 && int(key) < int(Key::kCount); }
+// LoadText's argument check: false for no buffer; else the buffer is emptied first.
+inline bool PrepareTextBuffer(char* buffer, int bufferSize)
+{
+    if (!buffer || bufferSize <= 0)
+        return false;
+    buffer[0] = '\0';
+    return true;
+}
 
 // ---- The operating system's part (posix/ for Linux, win32/ for Windows) ----
 

@@ -1,8 +1,9 @@
-// The message handling of the backends whose toolkit has none of its own (fltk, offscreen):
-// posted messages wait in the shared queue until PeekAppMessage takes them, dispatching sends
-// a message to its window's procedure while the window lives, a keystroke of the accelerator
-// table becomes its menu item's command unless that item is greyed, and strings come from the
-// module's string table. Win32 has all of this itself.
+// The message handling of the backends whose toolkit has none of its own (fltk, offscreen),
+// linked by those two only: posted messages wait in the shared queue until the backend's
+// PeekAppMessage takes them, dispatching sends a message to its window's procedure while the
+// window lives, a keystroke of the accelerator table becomes its menu item's command unless
+// that item is greyed, strings come from the module's string table and key state from the
+// shared array. Win32 has all of this itself.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -27,10 +28,10 @@ bool TakeQueuedMessage(MessageRecord* message)
     return true;
 }
 
-void SetKeyHeld(Key key, bool held)
+void SetKeyDown(Key key, bool down)
 {
-    if (int(key) > 0 && int(key) < int(Key::kCount))
-        Shared().keys[size_t(key)] = held;
+    if (IsKnownKey(key))
+        Shared().keys[size_t(key)] = down;
 }
 
 void ReleaseAllKeys() { Shared().keys.fill(false); }
@@ -41,49 +42,48 @@ bool AnyKeyHeld()
     return std::find(keys.begin(), keys.end(), true) != keys.end();
 }
 
-bool EmulatedBackend::TranslateKeystroke(Window* window, const AcceleratorTable& table,
-                                         const MessageRecord& message)
+bool TranslateAppAccelerator(Window* window, const AcceleratorTable* table,
+                             const MessageRecord& message)
 {
-    if (message.message != kMessageKeyDown)
+    if (!window || !table || message.message != kMessageKeyDown)
         return false;
     const Key key = static_cast<Key>(message.wParam);
-    for (size_t i = 0; i < table.count; ++i) {
-        const Accelerator& accelerator = table.entries[i];
+    for (size_t i = 0; i < table->count; ++i) {
+        const Accelerator& accelerator = table->entries[i];
         if (accelerator.key != key)
             continue;
         Menu* menu = GetWindowMenu(window);
         if (menu && !IsMenuItemEnabled(menu, accelerator.id))
             return true;  // the keystroke is taken, but a greyed item sends nothing
-        Deliver({window, kMessageCommand, accelerator.id, 0});
+        DispatchAppMessage({window, kMessageCommand, accelerator.id, 0});
         return true;
     }
     return false;
 }
 
-intptr_t EmulatedBackend::Deliver(const MessageRecord& message)
+intptr_t DispatchAppMessage(const MessageRecord& message)
 {
-    if (!IsLiveWindow(message.window))
+    Window* window = message.window;
+    if (!IsLiveWindow(window))
         return 0;
-    return Send(message.window, message.message, message.wParam, message.lParam);
+    return window->windowProc(window, message.message, message.wParam, message.lParam);
 }
 
-intptr_t EmulatedBackend::DefaultProcessing(Window* window, unsigned message, uintptr_t,
-                                            intptr_t)
+intptr_t DefaultWindowProc(Window* window, unsigned message, uintptr_t, intptr_t)
 {
     if (message == kMessageClose)
         DestroyWindow(window);
     return 0;
 }
 
-void EmulatedBackend::PostQuit(int exitCode)
+void PostQuitMessage(int exitCode)
 {
     QueueMessage(nullptr, kMessageQuit, uintptr_t(intptr_t(exitCode)), 0);
 }
 
-int EmulatedBackend::LoadModuleText(const Module* module, unsigned id, char* buffer,
-                                    int bufferSize)
+int LoadText(const Module* module, unsigned id, char* buffer, int bufferSize)
 {
-    if (!module)
+    if (!PrepareTextBuffer(buffer, bufferSize) || !module)
         return 0;
     for (size_t i = 0; i < module->stringCount; ++i) {
         if (module->strings[i].id != id)
@@ -97,6 +97,6 @@ int EmulatedBackend::LoadModuleText(const Module* module, unsigned id, char* buf
     return 0;
 }
 
-bool EmulatedBackend::KeyHeld(Key key) { return Shared().keys[size_t(key)]; }
+bool IsKeyDown(Key key) { return IsKnownKey(key) && Shared().keys[size_t(key)]; }
 
 }  // namespace platform

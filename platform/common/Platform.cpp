@@ -1,11 +1,11 @@
-// The functions of Platform.h, defined once for every backend: start-up with GLUT, the
-// window-class registry, the window records (title, menu item state, client size, live or
-// destroyed) and the calls that the backend's toolkit answers, passed on to its hooks.
+// The functions of Platform.h that every backend shares: start-up with GLUT, the window-class
+// registry, the window records (title, menu item state, client size, live or destroyed), their
+// creation and destruction, and message boxes with their style decoded. What the toolkit does
+// itself for these, the backend's functions of common/Backend.h do.
 #include <GL/freeglut.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <deque>
 #include <string>
 #include <vector>
@@ -49,7 +49,7 @@ void UpdateMenuItem(Menu* menu, unsigned id, Change change)
     if ((item->checked != before.checked || item->enabled != before.enabled ||
          item->checkable != before.checkable) &&
         IsLiveWindow(menu->window))
-        TheBackend().MirrorMenuItem(*menu->window, *item);
+        MirrorMenuItem(*menu->window, *item);
 }
 
 }  // namespace
@@ -71,7 +71,7 @@ void Startup(int* argc, char** argv)
     if (shared.startedUp)
         return;
     shared.programName = BaseName(argc && *argc > 0 && argv ? argv[0] : nullptr);
-    TheBackend().StartToolkit();
+    StartToolkit();
     char* glutArgv[] = {shared.programName.data(), nullptr};
     int glutArgc = 1;
     glutInit(&glutArgc, glutArgv);
@@ -85,7 +85,7 @@ const char* PlatformErrorText(unsigned code)
     case kErrorInvalidClass: return "The window class has no name or no window procedure.";
     case kErrorUnknownClass: return "No window class of that name is registered.";
     case kErrorInvalidWindow: return "The window does not exist or has been destroyed.";
-    default: return code >= kBackendErrorBase ? TheBackend().OwnErrorText(code) : nullptr;
+    default: return code >= kBackendErrorBase ? OwnErrorText(code) : nullptr;
     }
 }
 
@@ -100,7 +100,7 @@ bool RegisterWindowClass(const WindowClass& windowClass)
     const RegisteredClass entry{windowClass.className, windowClass.windowProc,
                                 windowClass.instance, windowClass.menuResource,
                                 windowClass.iconResource};
-    if (!TheBackend().AcceptClass(entry))
+    if (!AcceptClass(entry))
         return false;
     std::vector<RegisteredClass>& classes = Shared().classes;
     auto known = std::find_if(classes.begin(), classes.end(),
@@ -134,12 +134,10 @@ bool IsLiveWindow(const Window* window)
     return false;
 }
 
-intptr_t Send(Window* window, unsigned message, uintptr_t wParam, intptr_t lParam)
+bool SendCreate(Window* window)
 {
-    return window->windowProc(window, message, wParam, lParam);
+    return window->windowProc(window, kMessageCreate, 0, 0) != -1;
 }
-
-bool SendCreate(Window* window) { return Send(window, kMessageCreate, 0, 0) != -1; }
 
 void SendClientSize(Window* window, int width, int height)
 {
@@ -152,7 +150,7 @@ void SendClientSize(Window* window, int width, int height)
     window->clientWidth = width;
     window->clientHeight = height;
     const uintptr_t size = (uintptr_t(width) & 0xFFFF) | ((uintptr_t(height) & 0xFFFF) << 16);
-    Send(window, kMessageSize, 0, intptr_t(size));
+    window->windowProc(window, kMessageSize, 0, intptr_t(size));
 }
 
 void DestroyWindow(Window* window)
@@ -160,12 +158,12 @@ void DestroyWindow(Window* window)
     if (!IsLiveWindow(window))
         return;
     window->destroyed = true;  // what the toolkit sends while its window goes is not delivered
-    TheBackend().TearDownWindow(*window);
+    TearDownWindow(*window);
     std::deque<MessageRecord>& queue = Shared().queue;
     queue.erase(std::remove_if(queue.begin(), queue.end(),
                                [&](const MessageRecord& m) { return m.window == window; }),
                 queue.end());
-    Send(window, kMessageDestroy, 0, 0);
+    window->windowProc(window, kMessageDestroy, 0, 0);
 }
 
 void ForgetWindows(const Window* keep)
@@ -186,7 +184,7 @@ Window* CreateAppWindow(const char* className, const char* title, int outerWidth
         RecordLastError(kErrorUnknownClass);
         return nullptr;
     }
-    Shared().windows.push_back(TheBackend().NewWindow());
+    Shared().windows.push_back(NewWindow());
     Window* window = Shared().windows.back().get();
     window->windowProc = windowClass->windowProc;
     window->title.reserve(80);  // a frame-rate title then never allocates
@@ -199,14 +197,7 @@ Window* CreateAppWindow(const char* className, const char* title, int outerWidth
             if (menu->entries[e].kind == MenuEntry::kItem)
                 window->menu.items.push_back({menu->entries[e].id});
     }
-    return TheBackend().BuildWindow(*window, *windowClass, outerWidth, outerHeight) ? window
-                                                                                    : nullptr;
-}
-
-void ShowAppWindow(Window* window)
-{
-    if (IsLiveWindow(window))
-        TheBackend().RevealWindow(*window);
+    return BuildWindow(*window, *windowClass, outerWidth, outerHeight) ? window : nullptr;
 }
 
 Menu* GetWindowMenu(Window* window)
@@ -220,7 +211,7 @@ void SetWindowTitle(Window* window, const char* text)
         return;
     window->title = text ? text : "";
     if (IsLiveWindow(window))
-        TheBackend().MirrorTitle(*window);
+        MirrorTitle(*window);
 }
 
 const char* GetWindowTitle(Window* window) { return window ? window->title.c_str() : ""; }
@@ -260,70 +251,13 @@ bool IsMenuItemEnabled(Menu* menu, unsigned id)
     return !item || item->enabled;
 }
 
-// ---- What the toolkit answers ----
-
-bool PeekAppMessage(MessageRecord* message) { return TheBackend().TakeMessage(message); }
-
-bool TranslateAppAccelerator(Window* window, const AcceleratorTable* table,
-                             const MessageRecord& message)
-{
-    return window && table && TheBackend().TranslateKeystroke(window, *table, message);
-}
-
-intptr_t DispatchAppMessage(const MessageRecord& message) { return TheBackend().Deliver(message); }
-
-intptr_t DefaultWindowProc(Window* window, unsigned message, uintptr_t wParam, intptr_t lParam)
-{
-    return TheBackend().DefaultProcessing(window, message, wParam, lParam);
-}
-
-void PostQuitMessage(int exitCode) { TheBackend().PostQuit(exitCode); }
-
-int LoadText(const Module* module, unsigned id, char* buffer, int bufferSize)
-{
-    if (!buffer || bufferSize <= 0)
-        return 0;
-    buffer[0] = '\0';
-    return TheBackend().LoadModuleText(module, id, buffer, bufferSize);
-}
-
-int ChoosePixelFormat(Window* w, const PixelFormat& f) { return TheBackend().ChooseFormat(w, f); }
-
-bool DescribePixelFormat(Window* w, int i, PixelFormat* f)
-{
-    return TheBackend().DescribeFormat(w, i, f);
-}
-
-bool SetPixelFormat(Window* w, int i, const PixelFormat& f)
-{
-    return TheBackend().SetFormat(w, i, f);
-}
-
-GLContext* CreateGLContext(Window* window) { return TheBackend().CreateContext(window); }
-
-bool MakeCurrent(Window* w, GLContext* context) { return TheBackend().BindContext(w, context); }
-
-void SwapBuffers(Window* window) { TheBackend().Swap(window); }
+// ---- Message boxes ----
 
 int ShowMessageBox(Window* owner, const char* text, const char* caption, unsigned style)
 {
-    return TheBackend().ShowBox({owner, text ? text : "", caption ? caption : "", style,
-                                 (style & kButtonMask) == kYesNo, IconOfStyle(style)});
-}
-
-Window* GetFocusWindow() { return TheBackend().FocusWindow(); }
-
-bool IsKeyDown(Key key)
-{
-    return int(key) > 0 && int(key) < int(Key::kCount) && TheBackend().KeyHeld(key);
-}
-
-uint32_t TimeMs() { return TheBackend().Milliseconds(); }
-
-void ExitProcess(int exitCode)
-{
-    TheBackend().Exit(exitCode);
-    std::abort();  // not reached: the compiler does not trust [[noreturn]] on a virtual call
+    return ShowMessageBox(MessageBoxRequest{owner, text ? text : "", caption ? caption : "",
+                                            style, (style & kButtonMask) == kYesNo,
+                                            IconOfStyle(style)});
 }
 
 }  // namespace platform

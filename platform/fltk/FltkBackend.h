@@ -1,6 +1,5 @@
 // Internal to the FLTK backend: its window (the toolkit's part of a window record), its GL
-// client view, and the backend class, whose hooks are defined across the files of
-// platform/fltk. Nothing outside this folder includes it.
+// client view and its state. Nothing outside this folder includes it.
 #pragma once
 
 #include <cstdint>
@@ -82,44 +81,18 @@ struct PixelFormatEntry {
     XVisualInfo* visual = nullptr;
 };
 
-class FltkBackend final : public EmulatedBackend {
-public:
-    // FltkPlatform.cpp
-    void StartToolkit() override;
-    bool AcceptClass(const RegisteredClass&) override { return true; }
-    const char* OwnErrorText(unsigned code) override;
-    std::unique_ptr<Window> NewWindow() override { return std::make_unique<FltkWindow>(); }
-    bool BuildWindow(Window& window, const RegisteredClass& windowClass, int outerWidth,
-                     int outerHeight) override;
-    void RevealWindow(Window& window) override;
-    void TearDownWindow(Window& window) override;
-    void MirrorTitle(Window& window) override;
-    bool TakeMessage(MessageRecord* message) override;
-    Window* FocusWindow() override;
-    uint32_t Milliseconds() override;
-    [[noreturn]] void Exit(int exitCode) override;
-
-    // FltkMenu.cpp
-    void MirrorMenuItem(Window& window, const MenuItemState& item) override;
-
-    // FltkPixelFormat.cpp
-    int ChooseFormat(Window* window, const PixelFormat& request) override;
-    bool DescribeFormat(Window* window, int index, PixelFormat* granted) override;
-    bool SetFormat(Window* window, int index, const PixelFormat& format) override;
-    GLContext* CreateContext(Window* window) override;
-    bool BindContext(Window* window, GLContext* context) override;
-    void Swap(Window* window) override;
-
-    // FltkMessageBox.cpp
-    int ShowBox(const MessageBoxRequest& request) override;
-
+// The backend's own state. Its part of the platform (common/Backend.h) is defined across the
+// files of this folder: FltkPlatform.cpp (windows, messages, keys, focus, clock, start-up and
+// exit), FltkMenu.cpp (menu items), FltkPixelFormat.cpp (pixel formats, contexts, swaps) and
+// FltkMessageBox.cpp (message boxes).
+struct FltkState {
     bool displayReady = false;
     bool menuLabelTypeRegistered = false;
     std::vector<std::unique_ptr<PixelFormatEntry>> pixelFormats;  // index = position + 1
     std::vector<std::unique_ptr<GLContext>> contexts;
 };
 
-FltkBackend& State();
+FltkState& State();
 
 // Opens FLTK's display and installs the backend's event hook; cheap after the first call.
 void EnsureDisplay();

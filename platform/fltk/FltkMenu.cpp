@@ -76,7 +76,7 @@ void MeasureMenuText(const Fl_Label* label, int& width, int& height)
 
 void RegisterMenuLabelType()
 {
-    FltkBackend& state = State();
+    FltkState& state = State();
     if (!state.menuLabelTypeRegistered) {
         Fl::set_labeltype(kMenuTextLabel, DrawMenuText, MeasureMenuText);
         state.menuLabelTypeRegistered = true;
@@ -170,7 +170,7 @@ void BuildMenu(FltkWindow* window, const MenuTemplate* menuTemplate, int x, int 
 // An item becomes a toggle item (with room for its mark) once it is first checked or
 // unchecked; items the program never marks show no check box. The bar is redrawn when an
 // item's look changed.
-void FltkBackend::MirrorMenuItem(Window& record, const MenuItemState& state)
+void MirrorMenuItem(Window& record, const MenuItemState& state)
 {
     FltkWindow* window = Fltk(&record);
     Fl_Menu_Item* item = window->FindMenuItem(state.id);

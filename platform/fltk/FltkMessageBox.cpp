@@ -100,28 +100,80 @@ void DialogCentre(Window* owner, int* x, int* y)
     *y = areaY + areaH / 2;
 }
 
+// The dialog's measures: the text as FLTK draws it, its font size, and where the text, the
+// buttons and the dialog's edges lie.
+struct BoxLayout {
+    std::string message;
+    IconLook look;
+    Fl_Fontsize textSize;
+    int textLeft;
+    int buttonsWidth;
+    int width;
+    int bodyHeight;
+    int height;
+};
+
+BoxLayout LayOut(const MessageBoxRequest& request)
+{
+    BoxLayout layout;
+    layout.message = EscapeSymbols(request.text);
+    layout.look = LookOf(request.icon);
+    // FLTK's message font; its size -1 means the normal size.
+    layout.textSize = fl_message_size_ > 0 ? fl_message_size_ : FL_NORMAL_SIZE;
+    fl_font(fl_message_font_, layout.textSize);
+    int textWidth = 0, textHeight = 0;
+    fl_measure(layout.message.c_str(), textWidth, textHeight);
+    layout.textLeft = layout.look.label ? 2 * kMargin + kIconSize : kMargin;
+    layout.buttonsWidth = (request.yesNo ? 2 : 1) * (kButtonWidth + kMargin);
+    layout.width = std::max(layout.textLeft + std::max(textWidth, kMinTextWidth) + kMargin,
+                            layout.buttonsWidth + kMargin);
+    layout.bodyHeight = std::max(textHeight, layout.look.label ? kIconSize : 0);
+    layout.height = kMargin + layout.bodyHeight + 2 * kMargin + kButtonHeight + kMargin;
+    return layout;
+}
+
+void DressIcon(Fl_Box& icon, const IconLook& look)
+{
+    icon.box(FL_THIN_UP_BOX);
+    icon.color(FL_BACKGROUND2_COLOR);
+    icon.labelfont(FL_TIMES_BOLD);
+    icon.labelsize(34);
+    icon.labelcolor(look.color);
+    if (!look.label)
+        icon.hide();
+}
+
+void DressBody(Fl_Box& body, const BoxLayout& layout)
+{
+    body.label(layout.message.c_str());
+    body.labelfont(fl_message_font_);
+    body.labelsize(layout.textSize);
+    body.align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CENTER);
+}
+
+// Opens the built dialog centred where DialogCentre says and waits until it is answered.
+void RunModal(Fl_Window& dialog, Fl_Widget& accept, Window* owner)
+{
+    int centreX = 0, centreY = 0;
+    DialogCentre(owner, &centreX, &centreY);
+    dialog.position(centreX - dialog.w() / 2, centreY - dialog.h() / 2);
+    dialog.set_modal();
+    dialog.show();
+    accept.take_focus();
+    while (dialog.shown())
+        Fl::wait();
+}
+
 }  // namespace
 
 // The owner only decides where the box opens: the dialog is modal for every window of the
 // program, which is what an owned box achieves on Win32, and it needs no window to exist yet.
-int FltkBackend::ShowBox(const MessageBoxRequest& request)
+int ShowMessageBox(const MessageBoxRequest& request)
 {
     EnsureDisplay();
-    const std::string message = EscapeSymbols(request.text);
+    const BoxLayout layout = LayOut(request);
     const bool yesNo = request.yesNo;
-    const IconLook look = LookOf(request.icon);
-
-    // FLTK's message font; its size -1 means the normal size.
-    const Fl_Fontsize textSize = fl_message_size_ > 0 ? fl_message_size_ : FL_NORMAL_SIZE;
-    fl_font(fl_message_font_, textSize);
-    int textWidth = 0, textHeight = 0;
-    fl_measure(message.c_str(), textWidth, textHeight);
-    const int textLeft = look.label ? 2 * kMargin + kIconSize : kMargin;
-    const int buttonsWidth = (yesNo ? 2 : 1) * (kButtonWidth + kMargin);
-    const int width = std::max(textLeft + std::max(textWidth, kMinTextWidth) + kMargin,
-                               buttonsWidth + kMargin);
-    const int bodyHeight = std::max(textHeight, look.label ? kIconSize : 0);
-    const int height = kMargin + bodyHeight + 2 * kMargin + kButtonHeight + kMargin;
+    const int width = layout.width, height = layout.height;
 
     Fl_Group* previousGroup = Fl_Group::current();
     Fl_Group::current(nullptr);  // a top-level window, whatever group is open
@@ -130,25 +182,13 @@ int FltkBackend::ShowBox(const MessageBoxRequest& request)
     Outcome outcome{&dialog, yesNo ? kAnswerYes : kAnswerOk, yesNo ? kAnswerNo : kAnswerOk,
                     kAnswerOk};
     dialog.callback(yesNo ? OnQuestionEscapeOrClose : OnCancel, &outcome);
-
-    Fl_Box icon(kMargin, kMargin, kIconSize, kIconSize, look.label);
-    icon.box(FL_THIN_UP_BOX);
-    icon.color(FL_BACKGROUND2_COLOR);
-    icon.labelfont(FL_TIMES_BOLD);
-    icon.labelsize(34);
-    icon.labelcolor(look.color);
-    if (!look.label)
-        icon.hide();
-
-    Fl_Box body(textLeft, kMargin, width - textLeft - kMargin, bodyHeight);
-    body.label(message.c_str());
-    body.labelfont(fl_message_font_);
-    body.labelsize(textSize);
-    body.align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CENTER);
-
+    Fl_Box icon(kMargin, kMargin, kIconSize, kIconSize, layout.look.label);
+    DressIcon(icon, layout.look);
+    Fl_Box body(layout.textLeft, kMargin, width - layout.textLeft - kMargin, layout.bodyHeight);
+    DressBody(body, layout);
     // Right to left: No, then Yes in the default (Enter) place; or OK alone.
     const int buttonY = height - kMargin - kButtonHeight;
-    Fl_Return_Button accept(width - buttonsWidth, buttonY, kButtonWidth, kButtonHeight,
+    Fl_Return_Button accept(width - layout.buttonsWidth, buttonY, kButtonWidth, kButtonHeight,
                             yesNo ? fl_yes : fl_ok);
     accept.callback(OnAccept, &outcome);
     Fl_Button refuse(width - kMargin - kButtonWidth, buttonY, kButtonWidth, kButtonHeight,
@@ -159,14 +199,7 @@ int FltkBackend::ShowBox(const MessageBoxRequest& request)
     dialog.end();
     Fl_Group::current(previousGroup);
 
-    int centreX = 0, centreY = 0;
-    DialogCentre(request.owner, &centreX, &centreY);
-    dialog.position(centreX - width / 2, centreY - height / 2);
-    dialog.set_modal();
-    dialog.show();
-    accept.take_focus();
-    while (dialog.shown())
-        Fl::wait();
+    RunModal(dialog, accept, request.owner);
     return outcome.answer;
 }
 

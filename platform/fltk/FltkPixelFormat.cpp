@@ -147,7 +147,7 @@ const PixelFormatEntry* FindPixelFormat(int index)
 
 }  // namespace
 
-int FltkBackend::ChooseFormat(Window*, const PixelFormat& request)
+int ChoosePixelFormat(Window*, const PixelFormat& request)
 {
     EnsureDisplay();
     for (const VisualRequest& candidate : RelaxedRequests(RequestFromFormat(request))) {
@@ -156,7 +156,7 @@ int FltkBackend::ChooseFormat(Window*, const PixelFormat& request)
         if (!FindVisual(candidate, &attributes, &visual))
             continue;
         // The same request gives the same index every time.
-        auto& formats = pixelFormats;
+        auto& formats = State().pixelFormats;
         for (size_t i = 0; i < formats.size(); ++i)
             if (formats[i]->attributes == attributes) {
                 XFree(visual);
@@ -171,7 +171,7 @@ int FltkBackend::ChooseFormat(Window*, const PixelFormat& request)
     return 0;
 }
 
-bool FltkBackend::DescribeFormat(Window*, int index, PixelFormat* granted)
+bool DescribePixelFormat(Window*, int index, PixelFormat* granted)
 {
     const PixelFormatEntry* entry = FindPixelFormat(index);
     if (!entry || !granted) {
@@ -190,7 +190,7 @@ bool FltkBackend::DescribeFormat(Window*, int index, PixelFormat* granted)
     return true;
 }
 
-bool FltkBackend::SetFormat(Window* record, int index, const PixelFormat&)
+bool SetPixelFormat(Window* record, int index, const PixelFormat&)
 {
     FltkWindow* window = Fltk(record);
     if (!IsLiveWindow(window)) {
@@ -218,7 +218,7 @@ bool FltkBackend::SetFormat(Window* record, int index, const PixelFormat&)
     return true;
 }
 
-GLContext* FltkBackend::CreateContext(Window* record)
+GLContext* CreateGLContext(Window* record)
 {
     FltkWindow* window = Fltk(record);
     if (!IsLiveWindow(window)) {
@@ -235,6 +235,7 @@ GLContext* FltkBackend::CreateContext(Window* record)
         RecordLastError(kErrorContextCreation);
         return nullptr;
     }
+    auto& contexts = State().contexts;
     contexts.push_back(std::make_unique<GLContext>(GLContext{handle, window->pixelFormat}));
     // FLTK binds this context, not one of its own, should it ever make the window current;
     // the context stays ours (FLTK does not destroy it with the window).
@@ -245,7 +246,7 @@ GLContext* FltkBackend::CreateContext(Window* record)
 // glXMakeCurrent needs the X window, which exists only once the window is shown. Before
 // that the context is remembered and bound by ShowAppWindow, before the application's
 // first GL call (the application makes none between creating and showing its window).
-bool FltkBackend::BindContext(Window* record, GLContext* context)
+bool MakeCurrent(Window* record, GLContext* context)
 {
     EnsureDisplay();
     FltkWindow* window = Fltk(record);
@@ -273,7 +274,7 @@ bool FltkBackend::BindContext(Window* record, GLContext* context)
     return true;
 }
 
-void FltkBackend::Swap(Window* window)
+void SwapBuffers(Window* window)
 {
     if (IsLiveWindow(window) && IsShown(Fltk(window)))
         glXSwapBuffers(fl_display, fl_xid(Fltk(window)->view));

@@ -103,7 +103,7 @@ int DispatchEvent(int event, Fl_Window* fltkWindow)
     case FL_KEYUP: {
         // A key released anywhere is up, also while a menu or a message box has the
         // keyboard; otherwise it would read held until its next press.
-        SetKeyHeld(KeyFromFltk(Fl::event_key()), false);
+        SetKeyDown(KeyFromFltk(Fl::event_key()), false);
         break;
     }
     case FL_KEYDOWN: {
@@ -112,7 +112,7 @@ int DispatchEvent(int event, Fl_Window* fltkWindow)
         // An open menu (grab) or message box (modal) has the keyboard to itself.
         if (key == Key::kNone || !window || Fl::grab() || Fl::modal())
             break;
-        SetKeyHeld(key, true);
+        SetKeyDown(key, true);
         // Accelerators are plain keys: with a modifier held the keystroke is no
         // accelerator, and FLTK handles it as it would.
         if (Fl::event_state() & (FL_SHIFT | FL_CTRL | FL_ALT | FL_META))
@@ -164,7 +164,7 @@ void SendPaint(FltkWindow* window)
     if (!IsLiveWindow(window))
         return;
     BindWindowContext(window);
-    Send(window, kMessagePaint, 0, 0);
+    window->windowProc(window, kMessagePaint, 0, 0);
 }
 
 void SendSize(FltkWindow* window)
@@ -187,13 +187,16 @@ void ClientView::resize(int x, int y, int width, int height)
         SendSize(Fltk(owner));
 }
 
-CORVANE_PLATFORM_BACKEND(FltkBackend)
-
-FltkBackend& State() { return static_cast<FltkBackend&>(TheBackend()); }
+// Never destroyed: toolkit objects must not go with the static destructors.
+FltkState& State()
+{
+    static FltkState* state = new FltkState;
+    return *state;
+}
 
 void EnsureDisplay()
 {
-    FltkBackend& state = State();
+    FltkState& state = State();
     if (state.displayReady)
         return;
     fl_open_display();
@@ -208,13 +211,16 @@ void EnsureDisplay()
     state.displayReady = true;
 }
 
-void FltkBackend::StartToolkit()
+void StartToolkit()
 {
     RequireXDisplay();
     EnsureDisplay();
 }
 
-const char* FltkBackend::OwnErrorText(unsigned code)
+// Every class is accepted: FLTK has no class registry of its own.
+bool AcceptClass(const RegisteredClass&) { return true; }
+
+const char* OwnErrorText(unsigned code)
 {
     switch (code) {
     case kErrorInvalidPixelFormat:
@@ -233,8 +239,10 @@ const char* FltkBackend::OwnErrorText(unsigned code)
     }
 }
 
-bool FltkBackend::BuildWindow(Window& record, const RegisteredClass& windowClass,
-                              int outerWidth, int outerHeight)
+std::unique_ptr<Window> NewWindow() { return std::make_unique<FltkWindow>(); }
+
+bool BuildWindow(Window& record, const RegisteredClass& windowClass,
+                 int outerWidth, int outerHeight)
 {
     EnsureDisplay();
     FltkWindow* window = Fltk(&record);
@@ -270,10 +278,10 @@ bool FltkBackend::BuildWindow(Window& record, const RegisteredClass& windowClass
     return false;
 }
 
-void FltkBackend::RevealWindow(Window& record)
+void ShowAppWindow(Window* record)
 {
-    FltkWindow* window = Fltk(&record);
-    if (window->shown)
+    FltkWindow* window = Fltk(record);
+    if (!IsLiveWindow(window) || window->shown)
         return;
     window->frame->show();
     window->shown = true;
@@ -283,7 +291,7 @@ void FltkBackend::RevealWindow(Window& record)
     SendSize(window);
 }
 
-void FltkBackend::TearDownWindow(Window& record)
+void TearDownWindow(Window& record)
 {
     FltkWindow* window = Fltk(&record);
     ParkWindowContext(window);
@@ -296,12 +304,12 @@ void FltkBackend::TearDownWindow(Window& record)
     Fl::delete_widget(frame);
 }
 
-void FltkBackend::MirrorTitle(Window& window)
+void MirrorTitle(Window& window)
 {
     Fltk(&window)->frame->copy_label(window.title.c_str());
 }
 
-bool FltkBackend::TakeMessage(MessageRecord* message)
+bool PeekAppMessage(MessageRecord* message)
 {
     EnsureDisplay();
     // Pending events are handled only when the queue is empty: FLTK's callbacks add to it,
@@ -311,13 +319,13 @@ bool FltkBackend::TakeMessage(MessageRecord* message)
     return TakeQueuedMessage(message);
 }
 
-Window* FltkBackend::FocusWindow()
+Window* GetFocusWindow()
 {
     EnsureDisplay();
     return KeyboardWindow();
 }
 
-uint32_t FltkBackend::Milliseconds()
+uint32_t TimeMs()
 {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
@@ -325,6 +333,6 @@ uint32_t FltkBackend::Milliseconds()
     return uint32_t(ms);  // wraps every 49.7 days, as the interface says
 }
 
-void FltkBackend::Exit(int exitCode) { std::exit(exitCode); }
+void ExitProcess(int exitCode) { std::exit(exitCode); }
 
 }  // namespace platform

@@ -15,6 +15,13 @@
 
 #include "platform/Platform.h"
 
+namespace platform {
+
+// The key state IsKeyDown reads (the emulated one, common/Emulated.cpp).
+void SetKeyDown(Key key, bool down);
+
+}  // namespace platform
+
 namespace platform::offscreen {
 
 // Thrown by platform::ExitProcess instead of ending the process.
@@ -75,7 +82,7 @@ void ScheduleCommand(int idleFrame, unsigned id);
 void ScheduleKeyHeld(Key key, int fromIdleFrame, int toIdleFrame);
 void ScheduleKeyPress(int idleFrame, Key key);
 // Immediate control, for tests that call the application directly.
-void SetKeyDown(Key key, bool down);
+using platform::SetKeyDown;
 void SetTime(uint32_t ms);
 void AdvanceTime(uint32_t ms);
 void PostMenuCommand(unsigned id);  // as a click on the menu item: nothing when greyed

@@ -29,6 +29,7 @@ namespace {
 struct Win32Window final : Window {
     HWND handle = nullptr;        // set when the window is created, before WM_CREATE
     HDC deviceContext = nullptr;  // obtained once and kept for the whole run
+    bool handleGoing = false;     // the system is destroying the HWND (WM_DESTROY came)
 };
 
 Win32Window* Win32Of(Window* window) { return static_cast<Win32Window*>(window); }
@@ -97,9 +98,20 @@ int VirtualKey(Key key)
     }
 }
 
+// The system's message a record carries (MessageRecord::native), when it carries one.
+static_assert(sizeof(MSG) <= sizeof(MessageRecord::Native::bytes) &&
+                  alignof(MSG) <= alignof(MessageRecord::Native),
+              "a MessageRecord has room for the native message");
+
+const MSG* NativeOf(const MessageRecord& record)
+{
+    return record.native.present ? reinterpret_cast<const MSG*>(record.native.bytes) : nullptr;
+}
+
 // The procedure of every class: passes the messages the platform names to the window's
-// platform procedure, the others to the default processing. Paint is bracketed by
-// BeginPaint and EndPaint here; the record is marked destroyed before WM_DESTROY goes on.
+// platform procedure while its record lives, the others to the default processing. Paint is
+// bracketed by BeginPaint and EndPaint here, the client size goes through SendClientSize,
+// and a destruction the system starts goes through DestroyWindow as the program's own does.
 LRESULT CALLBACK WindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
@@ -108,20 +120,28 @@ LRESULT CALLBACK WindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
         window->handle = handle;
         SetWindowLongPtrA(handle, GWLP_USERDATA, LONG_PTR(window));
     }
-    Window* window = reinterpret_cast<Win32Window*>(GetWindowLongPtrA(handle, GWLP_USERDATA));
+    auto* window = reinterpret_cast<Win32Window*>(GetWindowLongPtrA(handle, GWLP_USERDATA));
     const unsigned platformMessage = PlatformMessage(message);
-    if (!window || platformMessage == kMessageNone)
+    if (!window || window->destroyed || platformMessage == kMessageNone)
         return DefWindowProcA(handle, message, wParam, lParam);
-    if (message == WM_PAINT) {
+    switch (message) {
+    case WM_PAINT: {
         PAINTSTRUCT paint;
         BeginPaint(handle, &paint);
-        Send(window, kMessagePaint, wParam, lParam);
+        window->windowProc(window, kMessagePaint, wParam, lParam);
         EndPaint(handle, &paint);
         return 0;
     }
-    if (message == WM_DESTROY)
-        window->destroyed = true;
-    return Send(window, platformMessage, wParam, lParam);
+    case WM_SIZE:
+        SendClientSize(window, LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_DESTROY:
+        window->handleGoing = true;  // DestroyWindow must not destroy it a second time
+        DestroyWindow(window);
+        return 0;
+    default:
+        return window->windowProc(window, platformMessage, wParam, lParam);
+    }
 }
 
 PIXELFORMATDESCRIPTOR Descriptor(const PixelFormat& format)
@@ -147,193 +167,203 @@ char* CopyToLocal(const char* text)
     return copy;
 }
 
-class Win32Backend final : public Backend {
-public:
-    void StartToolkit() override {}
-
-    bool AcceptClass(const RegisteredClass& windowClass) override
-    {
-        WNDCLASSEXA description{};
-        description.cbSize = sizeof description;
-        description.lpfnWndProc = WindowProcedure;
-        description.hInstance = Instance();
-        if (windowClass.iconResource != 0) {
-            const char* icon = MAKEINTRESOURCEA(windowClass.iconResource);
-            description.hIcon = LoadIconA(Instance(), icon);
-            description.hIconSm = static_cast<HICON>(
-                LoadImageA(Instance(), icon, IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                           GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
-        }
-        description.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
-        description.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-        description.lpszMenuName =
-            windowClass.menuResource != 0 ? MAKEINTRESOURCEA(windowClass.menuResource) : nullptr;
-        description.lpszClassName = windowClass.name.c_str();
-        if (RegisterClassExA(&description))
-            return true;
-        if (GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-            return false;
-        // Registered before: replaced, unless windows of it still exist; they keep the old
-        // menu, and new windows take the new procedure from the registry either way.
-        if (UnregisterClassA(windowClass.name.c_str(), Instance()))
-            return RegisterClassExA(&description) != 0;
-        return true;
-    }
-
-    const char* OwnErrorText(unsigned) override { return nullptr; }
-
-    std::unique_ptr<Window> NewWindow() override { return std::make_unique<Win32Window>(); }
-
-    // CreateWindowExA sends WM_CREATE itself, and fails when the procedure answers -1.
-    bool BuildWindow(Window& window, const RegisteredClass& windowClass, int outerWidth,
-                     int outerHeight) override
-    {
-        // The procedure takes the record from the creation parameter, as a Win32Window.
-        void* record = Win32Of(&window);
-        return CreateWindowExA(0, windowClass.name.c_str(), window.title.c_str(),
-                               WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, outerWidth,
-                               outerHeight, nullptr, nullptr, Instance(), record) != nullptr;
-    }
-
-    void RevealWindow(Window& window) override { ShowWindow(Handle(&window), SW_SHOWNORMAL); }
-
-    void TearDownWindow(Window&) override {}  // DefWindowProcA destroys it on WM_CLOSE
-
-    void MirrorTitle(Window& window) override
-    {
-        SetWindowTextA(Handle(&window), window.title.c_str());
-    }
-
-    void MirrorMenuItem(Window& window, const MenuItemState& item) override
-    {
-        HMENU menu = GetMenu(Handle(&window));
-        ::CheckMenuItem(menu, item.id, MF_BYCOMMAND | (item.checked ? MF_CHECKED : MF_UNCHECKED));
-        ::EnableMenuItem(menu, item.id, MF_BYCOMMAND | (item.enabled ? MF_ENABLED : MF_GRAYED));
-    }
-
-    bool TakeMessage(MessageRecord* message) override
-    {
-        if (!PeekMessageA(&last, nullptr, 0, 0, PM_REMOVE))
-            return false;
-        *message = {FromHandle(last.hwnd), PlatformMessage(last.message), last.wParam,
-                    last.lParam};
-        return true;
-    }
-
-    // The accelerator table is the compiled resource of the table's id.
-    bool TranslateKeystroke(Window* window, const AcceleratorTable& table,
-                            const MessageRecord& message) override
-    {
-        if (!IsLastMessage(message))
-            return false;
-        HACCEL accelerators = nullptr;
-        for (const auto& [id, loaded] : loadedAccelerators)
-            if (id == table.resourceId)
-                accelerators = loaded;
-        if (!accelerators) {
-            accelerators = LoadAcceleratorsA(Instance(), MAKEINTRESOURCEA(table.resourceId));
-            if (!accelerators)
-                return false;
-            loadedAccelerators.emplace_back(table.resourceId, accelerators);
-        }
-        return TranslateAcceleratorA(Handle(window), accelerators, &last) != 0;
-    }
-
-    intptr_t Deliver(const MessageRecord& message) override
-    {
-        if (IsLastMessage(message)) {
-            TranslateMessage(&last);
-            return DispatchMessageA(&last);
-        }
-        return SendMessageA(Handle(message.window), Win32Message(message.message),
-                            message.wParam, message.lParam);
-    }
-
-    intptr_t DefaultProcessing(Window* window, unsigned message, uintptr_t wParam,
-                               intptr_t lParam) override
-    {
-        if (message == kMessagePaint)
-            return 0;  // painted between BeginPaint and EndPaint by the window procedure
-        return DefWindowProcA(Handle(window), Win32Message(message), wParam, lParam);
-    }
-
-    void PostQuit(int exitCode) override { ::PostQuitMessage(exitCode); }
-
-    int LoadModuleText(const Module*, unsigned id, char* buffer, int bufferSize) override
-    {
-        return LoadStringA(Instance(), id, buffer, bufferSize);
-    }
-
-    int ChooseFormat(Window* window, const PixelFormat& request) override
-    {
-        const PIXELFORMATDESCRIPTOR descriptor = Descriptor(request);
-        return ::ChoosePixelFormat(DeviceContext(window), &descriptor);
-    }
-
-    bool DescribeFormat(Window* window, int index, PixelFormat* granted) override
-    {
-        PIXELFORMATDESCRIPTOR descriptor{};
-        if (!::DescribePixelFormat(DeviceContext(window), index, sizeof descriptor, &descriptor))
-            return false;
-        granted->flags = descriptor.dwFlags & (kDrawToWindow | kSupportOpenGL | kDoubleBuffer);
-        granted->colorBits = descriptor.cColorBits;
-        granted->depthBits = descriptor.cDepthBits;
-        granted->stencilBits = descriptor.cStencilBits;
-        return true;
-    }
-
-    bool SetFormat(Window* window, int index, const PixelFormat& format) override
-    {
-        const PIXELFORMATDESCRIPTOR descriptor = Descriptor(format);
-        return ::SetPixelFormat(DeviceContext(window), index, &descriptor) != FALSE;
-    }
-
-    GLContext* CreateContext(Window* window) override
-    {
-        return reinterpret_cast<GLContext*>(wglCreateContext(DeviceContext(window)));
-    }
-
-    bool BindContext(Window* window, GLContext* context) override
-    {
-        if (!context)
-            return wglMakeCurrent(nullptr, nullptr) != FALSE;
-        return wglMakeCurrent(DeviceContext(window), reinterpret_cast<HGLRC>(context)) != FALSE;
-    }
-
-    void Swap(Window* window) override { ::SwapBuffers(DeviceContext(window)); }
-
-    int ShowBox(const MessageBoxRequest& request) override
-    {
-        // The styles are MB_'s bits.
-        return MessageBoxA(Handle(request.owner), request.text, request.caption, request.style);
-    }
-
-    Window* FocusWindow() override { return FromHandle(GetFocus()); }
-
-    bool KeyHeld(Key key) override
-    {
-        const int virtualKey = VirtualKey(key);
-        return virtualKey != 0 && (GetKeyState(virtualKey) & 0xFF00) != 0;
-    }
-
-    uint32_t Milliseconds() override { return timeGetTime(); }
-
-    [[noreturn]] void Exit(int exitCode) override { std::exit(exitCode); }
-
-private:
-    bool IsLastMessage(const MessageRecord& record) const
-    {
-        return record.window == FromHandle(last.hwnd) && record.wParam == last.wParam &&
-               record.lParam == last.lParam && record.message == PlatformMessage(last.message);
-    }
-
-    MSG last{};  // the message TakeMessage took last, for translating and dispatching it
-    std::vector<std::pair<unsigned, HACCEL>> loadedAccelerators;  // by resource id
-};
-
 }  // namespace
 
-CORVANE_PLATFORM_BACKEND(Win32Backend)
+// ---- The backend's part of the platform ----
+
+// Windows needs nothing before GLUT starts.
+void StartToolkit() {}
+
+bool AcceptClass(const RegisteredClass& windowClass)
+{
+    WNDCLASSEXA description{};
+    description.cbSize = sizeof description;
+    description.lpfnWndProc = WindowProcedure;
+    description.hInstance = Instance();
+    if (windowClass.iconResource != 0) {
+        const char* icon = MAKEINTRESOURCEA(windowClass.iconResource);
+        description.hIcon = LoadIconA(Instance(), icon);
+        description.hIconSm = static_cast<HICON>(
+            LoadImageA(Instance(), icon, IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                       GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    }
+    description.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    description.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    description.lpszMenuName =
+        windowClass.menuResource != 0 ? MAKEINTRESOURCEA(windowClass.menuResource) : nullptr;
+    description.lpszClassName = windowClass.name.c_str();
+    if (RegisterClassExA(&description))
+        return true;
+    if (GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        return false;
+    // Registered before: replaced, unless windows of it still exist; they keep the old
+    // menu, and new windows take the new procedure from the registry either way.
+    if (UnregisterClassA(windowClass.name.c_str(), Instance()))
+        return RegisterClassExA(&description) != 0;
+    return true;
+}
+
+// The backend records no codes of its own: its failures are the system's.
+const char* OwnErrorText(unsigned) { return nullptr; }
+
+std::unique_ptr<Window> NewWindow() { return std::make_unique<Win32Window>(); }
+
+// CreateWindowExA sends WM_CREATE itself, and fails when the procedure answers -1.
+bool BuildWindow(Window& window, const RegisteredClass& windowClass, int outerWidth,
+                 int outerHeight)
+{
+    // The procedure takes the record from the creation parameter, as a Win32Window.
+    void* record = Win32Of(&window);
+    return CreateWindowExA(0, windowClass.name.c_str(), window.title.c_str(),
+                           WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, outerWidth,
+                           outerHeight, nullptr, nullptr, Instance(), record) != nullptr;
+}
+
+void ShowAppWindow(Window* window)
+{
+    if (IsLiveWindow(window))
+        ShowWindow(Handle(window), SW_SHOWNORMAL);
+}
+
+// For a DestroyWindow of the program's own: the HWND goes, unless its WM_DESTROY is what
+// called DestroyWindow.
+void TearDownWindow(Window& window)
+{
+    Win32Window* native = Win32Of(&window);
+    if (!native->handleGoing)
+        ::DestroyWindow(native->handle);
+}
+
+void MirrorTitle(Window& window) { SetWindowTextA(Handle(&window), window.title.c_str()); }
+
+void MirrorMenuItem(Window& window, const MenuItemState& item)
+{
+    HMENU menu = GetMenu(Handle(&window));
+    ::CheckMenuItem(menu, item.id, MF_BYCOMMAND | (item.checked ? MF_CHECKED : MF_UNCHECKED));
+    ::EnableMenuItem(menu, item.id, MF_BYCOMMAND | (item.enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+// The record carries the system's message, for translating and dispatching it.
+bool PeekAppMessage(MessageRecord* message)
+{
+    MSG native;
+    if (!PeekMessageA(&native, nullptr, 0, 0, PM_REMOVE))
+        return false;
+    *message = {FromHandle(native.hwnd), PlatformMessage(native.message), native.wParam,
+                native.lParam};
+    message->native.present = true;
+    std::memcpy(message->native.bytes, &native, sizeof native);
+    return true;
+}
+
+// The accelerator table is the compiled resource of the table's id.
+bool TranslateAppAccelerator(Window* window, const AcceleratorTable* table,
+                             const MessageRecord& message)
+{
+    const MSG* native = NativeOf(message);
+    if (!window || !table || !native)
+        return false;
+    static std::vector<std::pair<unsigned, HACCEL>> loaded;  // by resource id
+    HACCEL accelerators = nullptr;
+    for (const auto& [id, handle] : loaded)
+        if (id == table->resourceId)
+            accelerators = handle;
+    if (!accelerators) {
+        accelerators = LoadAcceleratorsA(Instance(), MAKEINTRESOURCEA(table->resourceId));
+        if (!accelerators)
+            return false;
+        loaded.emplace_back(table->resourceId, accelerators);
+    }
+    MSG keystroke = *native;
+    return TranslateAcceleratorA(Handle(window), accelerators, &keystroke) != 0;
+}
+
+intptr_t DispatchAppMessage(const MessageRecord& message)
+{
+    if (const MSG* native = NativeOf(message)) {
+        MSG dispatched = *native;
+        TranslateMessage(&dispatched);
+        return DispatchMessageA(&dispatched);
+    }
+    return SendMessageA(Handle(message.window), Win32Message(message.message), message.wParam,
+                        message.lParam);
+}
+
+// Close destroys the window as DefWindowProcA does; its WM_DESTROY then takes the common path
+// (DestroyWindow), kMessageDestroy arriving while the HWND still exists, as on Win32.
+intptr_t DefaultWindowProc(Window* window, unsigned message, uintptr_t wParam, intptr_t lParam)
+{
+    if (message == kMessagePaint)
+        return 0;  // painted between BeginPaint and EndPaint by the window procedure
+    if (!IsLiveWindow(window))
+        return 0;
+    return DefWindowProcA(Handle(window), Win32Message(message), wParam, lParam);
+}
+
+void PostQuitMessage(int exitCode) { ::PostQuitMessage(exitCode); }
+
+int LoadText(const Module*, unsigned id, char* buffer, int bufferSize)
+{
+    if (!PrepareTextBuffer(buffer, bufferSize))
+        return 0;
+    return LoadStringA(Instance(), id, buffer, bufferSize);
+}
+
+int ChoosePixelFormat(Window* window, const PixelFormat& request)
+{
+    const PIXELFORMATDESCRIPTOR descriptor = Descriptor(request);
+    return ::ChoosePixelFormat(DeviceContext(window), &descriptor);
+}
+
+bool DescribePixelFormat(Window* window, int index, PixelFormat* granted)
+{
+    PIXELFORMATDESCRIPTOR descriptor{};
+    if (!::DescribePixelFormat(DeviceContext(window), index, sizeof descriptor, &descriptor))
+        return false;
+    granted->flags = descriptor.dwFlags & (kDrawToWindow | kSupportOpenGL | kDoubleBuffer);
+    granted->colorBits = descriptor.cColorBits;
+    granted->depthBits = descriptor.cDepthBits;
+    granted->stencilBits = descriptor.cStencilBits;
+    return true;
+}
+
+bool SetPixelFormat(Window* window, int index, const PixelFormat& format)
+{
+    const PIXELFORMATDESCRIPTOR descriptor = Descriptor(format);
+    return ::SetPixelFormat(DeviceContext(window), index, &descriptor) != FALSE;
+}
+
+GLContext* CreateGLContext(Window* window)
+{
+    return reinterpret_cast<GLContext*>(wglCreateContext(DeviceContext(window)));
+}
+
+bool MakeCurrent(Window* window, GLContext* context)
+{
+    if (!context)
+        return wglMakeCurrent(nullptr, nullptr) != FALSE;
+    return wglMakeCurrent(DeviceContext(window), reinterpret_cast<HGLRC>(context)) != FALSE;
+}
+
+void SwapBuffers(Window* window) { ::SwapBuffers(DeviceContext(window)); }
+
+// The styles are MB_'s bits.
+int ShowMessageBox(const MessageBoxRequest& request)
+{
+    return MessageBoxA(Handle(request.owner), request.text, request.caption, request.style);
+}
+
+Window* GetFocusWindow() { return FromHandle(GetFocus()); }
+
+bool IsKeyDown(Key key)
+{
+    const int virtualKey = IsKnownKey(key) ? VirtualKey(key) : 0;
+    return virtualKey != 0 && (GetKeyState(virtualKey) & 0xFF00) != 0;
+}
+
+uint32_t TimeMs() { return timeGetTime(); }
+
+void ExitProcess(int exitCode) { std::exit(exitCode); }
 
 // Only on X does glutInit load a GL driver that GLUT unloads again at exit.
 void KeepLoadedLibrariesMapped() {}

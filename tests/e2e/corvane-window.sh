@@ -19,13 +19,6 @@ start() {  # start DIR [ARGUMENT...]: runs corvane with DIR as its working direc
     (cd "$dir" && exec "$corvane" "$@") >"$work/out.log" 2>&1 &
     pid=$!
 }
-centre_of() {  # centre_of WINDOW: "X Y" of its middle on the screen
-    xdotool getwindowgeometry --shell "$1" |
-        awk -F= '/^X=/{x=$2} /^Y=/{y=$2} /^WIDTH=/{w=$2} /^HEIGHT=/{h=$2} END{print x+w/2, y+h/2}'
-}
-near() {  # near "X Y" "X Y": within 3 pixels
-    awk -v a="$1" -v b="$2" 'BEGIN{split(a,p," "); split(b,q," "); exit !((p[1]-q[1])^2 + (p[2]-q[2])^2 <= 9)}'
-}
 
 echo "== arguments, title, icon, menu bar, About, accelerators, picture, Esc"
 # The program has no options: GLUT would act on -display and fail on a display that is not there.
@@ -47,19 +40,7 @@ sleep 0.3
 xdotool mousemove --window "$wid" 320 300
 sleep 0.2
 client_shot "$work/before-menu.png"
-for menu in "File 22" "Options 75"; do
-    set -- $menu
-    import -window "$wid" "$work/bar.png"
-    xdotool mousemove --window "$wid" "$2" 12 click 1
-    sleep 0.5
-    import -window root -crop 300x300+0+0 "$work/open-$1.png"
-    xdotool key Escape
-    sleep 0.3
-    xdotool mousemove --window "$wid" 320 300
-    sleep 0.2
-    import -window root -crop 300x300+0+0 "$work/closed-$1.png"
-    check "differ '$work/open-$1.png' '$work/closed-$1.png'" "the $1 menu opens from the menu bar"
-done
+menu_walk 12 0.5 1 "File 22" "Options 75"
 check 'kill -0 $pid' "Escape in an open menu only closes the menu"
 for key in F1 F2 F3 F5 F6 F7 F9 F10 F11 Pause space Pause; do
     xdotool key "$key"

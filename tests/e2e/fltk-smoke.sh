@@ -1,4 +1,4 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # Drives fltk_smoke on an X display with xdotool and checks what it prints: pixel format
 # and first size, accelerators, a greyed item's key, menu choice, Escape, a held key through
 # auto-repeat, resizing (below the menu bar too), the close box, and message boxes: their
@@ -10,16 +10,13 @@ set -u
 smoke=$1
 shots=${2:-}
 export DISPLAY="${DISPLAY:-:99}"
-log=$(mktemp)
-failures=0
-trap 'rm -f "$log"' EXIT
-
-pass() { echo "PASS $1"; }
-fail() { echo "FAIL $1"; failures=$((failures + 1)); }
+# With scripts/lib/common.sh, which window-checks.sh sources.
+source "$(dirname "$0")/window-checks.sh"
+log="$work/log"
 
 # wait_for PATTERN [seconds]: until the log has a line matching PATTERN.
 wait_for() {
-    tries=$(( ${2:-5} * 10 ))
+    local tries=$(( ${2:-5} * 10 ))
     while [ "$tries" -gt 0 ]; do
         grep -q -- "$1" "$log" && return 0
         sleep 0.1
@@ -39,42 +36,23 @@ start() {
 }
 # The main window, once it has been painted; the pointer rests in its client area, so the
 # keyboard goes to it without a window manager.
-find_window() {
+painted_window() {
     wait_for '^paint' 10 || { fail "window painted"; return 1; }
-    wid=$(xdotool search --name '^fltk smoke' | head -n 1)
-    xdotool mousemove --window "$wid" 320 300
-    sleep 0.3
+    find_window 5 '^fltk smoke'
 }
-# find_box NAME: waits for the dialog captioned NAME and puts the pointer in it (without a
-# window manager the keyboard follows the pointer); sets box.
-find_box() {
-    box=$(xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1)
+# enter_box CAPTION: waits for the dialog captioned CAPTION and puts the pointer in it
+# (without a window manager the keyboard follows the pointer); sets box.
+enter_box() {
+    find_box "$1" 10
     sleep 0.3
     xdotool mousemove --window "$box" 20 20
     sleep 0.2
 }
-centre_of() {  # centre_of WINDOW: "X Y" of its middle on the screen
-    xdotool getwindowgeometry --shell "$1" |
-        awk -F= '/^X=/{x=$2} /^Y=/{y=$2} /^WIDTH=/{w=$2} /^HEIGHT=/{h=$2} END{print x+w/2, y+h/2}'
-}
-near() {  # near "X Y" "X Y": within 3 pixels
-    awk -v a="$1" -v b="$2" 'BEGIN{split(a,p," "); split(b,q," "); exit !((p[1]-q[1])^2 + (p[2]-q[2])^2 <= 9)}'
-}
 screen_centre() { xdotool getdisplaygeometry | awk '{print $1/2, $2/2}'; }
-finish() {  # finish EXPECTED-EXIT-CODE NAME
-    tries=50
-    while kill -0 "$pid" 2>/dev/null && [ "$tries" -gt 0 ]; do sleep 0.1; tries=$((tries - 1)); done
-    if kill -0 "$pid" 2>/dev/null; then
-        kill "$pid"; fail "$2 (still running)"
-    else
-        wait "$pid"; code=$?
-        if [ "$code" -eq "$1" ]; then pass "$2"; else fail "$2 (exit code $code)"; fi
-    fi
-}
 
 echo "== keys, menu, held key, resize, Escape"
 start
-find_window || exit 1
+painted_window || exit 1
 expect '^focus in' "the window under the pointer has the keyboard focus"
 expect '^format index=[1-9]' "a pixel format is chosen"
 expect '^size 640x480 viewport=640x480' "first size is the 640x480 client, context current"
@@ -93,7 +71,7 @@ xdotool mousemove --window "$wid" 22 12 click 1
 sleep 0.3
 xdotool mousemove --window "$wid" 40 35 click 1
 expect '^command 40001' "choosing About sends its command"
-find_box About
+enter_box About
 if near "$(centre_of "$box")" "$(centre_of "$wid")"; then pass "the About box opens centred over the window"
 else fail "the About box opens centred over the window ($(centre_of "$box") vs $(centre_of "$wid"))"; fi
 xdotool key Return
@@ -152,36 +130,36 @@ sleep 0.2
 xdotool key Escape
 expect '^keydown Escape' "Escape reaches the queue"
 expect '^command 40004' "Escape's accelerator sends Exit"
-finish 0 "Exit ends the loop with code 0"
+finish 5 "Exit ends the loop with code 0" 0
 
 echo "== close box"
 start
-find_window || exit 1
+painted_window || exit 1
 "$smoke" --send-close "$wid"
 expect '^close' "the close box sends Close"
 expect '^destroy context=current' "default processing destroys the window; GL still works"
 expect_none 'Bad[A-Z][a-z]*' "no X errors from GL calls after the window is gone"
-finish 3 "the loop ends with the code posted on Close"
+finish 5 "the loop ends with the code posted on Close" 3
 
 echo "== message boxes"
 start --boxes
 wait_for '' 1
-find_box Warning
+enter_box Warning
 if near "$(centre_of "$box")" "$(screen_centre)"; then pass "a box before any window opens centred on the screen"
 else fail "a box before any window opens centred on the screen ($(centre_of "$box"))"; fi
 shot box-warning
 xdotool key Return
 expect '^box answer yes' "Enter answers Yes"
-find_box Error
+enter_box Error
 shot box-error
 xdotool key Escape
 expect '^box answer ok' "Escape dismisses an OK box with OK"
-find_window || exit 1
+painted_window || exit 1
 "$smoke" --send-close "$wid"
-finish 3 "the window opens after the boxes"
+finish 5 "the window opens after the boxes" 3
 
 start --boxes
-find_box Warning
+enter_box Warning
 xdotool key Escape
 "$smoke" --send-close "$box"
 sleep 0.5
@@ -190,11 +168,10 @@ size=$(xdotool getwindowgeometry --shell "$box" 2>/dev/null | awk -F= '/^WIDTH=/
 set -- $size 0 0
 xdotool mousemove --window "$box" $(($1 - 55)) $(($2 - 21)) click 1  # the No button
 expect '^box answer no' "only its No button answers No"
-find_box Error
+enter_box Error
 xdotool key Return
-find_window || exit 1
+painted_window || exit 1
 "$smoke" --send-close "$wid"
-finish 3 "the window opens after the boxes"
+finish 5 "the window opens after the boxes" 3
 
-echo "$failures failed"
-[ "$failures" -eq 0 ]
+summary

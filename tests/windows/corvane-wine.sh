@@ -42,21 +42,9 @@ xdotool key space
 sleep 0.3
 check 'grep -q "won.t send WM_{SYS}COMMAND" "$work/out.log" && ! grep -q "wparam=19c43" "$work/out.log"' \
     "Space sends no command while Single Step is greyed"
-# The menu bar: File and Options each open a popup below them.
-for menu in "File 15" "Options 55"; do
-    set -- $menu
-    import -window root -crop 400x300+0+0 "$work/closed.png"
-    xdotool mousemove --window "$wid" "$2" 10 click 1
-    sleep 0.7
-    import -window root -crop 400x300+0+0 "$work/open.png"
-    xdotool key Escape
-    sleep 0.3
-    xdotool key Escape  # the first one closes the popup, the second leaves the menu bar
-    sleep 0.3
-    xdotool mousemove --window "$wid" 320 300
-    sleep 0.3
-    check "differ '$work/open.png' '$work/closed.png'" "the $1 menu opens from the menu bar"
-done
+# The menu bar: File and Options each open a popup below them. Two Escapes: the first
+# closes the popup, the second leaves the menu bar.
+menu_walk 10 0.7 2 "File 15" "Options 55"
 check 'kill -0 $pid' "Escape in an open menu only closes the menu"
 # Paused, the picture stands still; each command then changes it: Space one step, F1 the
 # shape, F6 light 1's glass, F3 the shadows, F5 light 1.
