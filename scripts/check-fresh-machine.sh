@@ -43,9 +43,10 @@ die() {
   exit 1
 }
 # A command that fails outside a condition ends the run through die, naming the command; only
-# in the script's own process, not again in each subshell it ran in.
+# in the script's own process, not again in each subshell it ran in, and not where the script
+# turned errexit off to look at a status itself (bash runs the ERR trap there too).
 on_error() {  # STATUS LINE COMMAND
-  [[ $BASHPID == "$$" ]] || return "$1"
+  [[ $BASHPID == "$$" && $- == *e* ]] || return "$1"
   die "exit $1 at line $2: $3"
 }
 trap 'on_error $? $LINENO "$BASH_COMMAND"' ERR
