@@ -106,7 +106,7 @@ for out in "$work/missing/frame.png" "$work/folder.png" "$work/full.png"; do
         "writing to ${out#$work/} fails with one line"
 done
 check '[ -d "$work/folder.png" ] && [ -L "$work/full.png" ]' "the folder and the link stay"
-check '[ -z "$(find "$work" -name ".*" -newer "$work/frame.png")" ]' "no temporary file is left"
+check '[ -z "$(find "$work" -name ".corvane-*")" ]' "no temporary file is left"
 
 # --out is fixed before the run changes into --assets: from a working directory deeper than
 # PATH_MAX (4096 bytes) a relative name lands there, never in the assets folder.
@@ -151,6 +151,7 @@ for row in "TERM 143 out" "QUIT 131 out" "USR1 138 out" "ALRM 142 out" "PIPE 141
            "HUP 129 passes" "USR1 0 ignored"; do
     set -- $row
     signal=$1 expected=$2 what=$3
+    rm -rf "$work"/.corvane-* "$work/signalled"/.corvane-*  # what a failed row left
     folder=$work
     targets=(--out "$work/keep.png")
     [ "$what" = passes ] && folder=$work/signalled targets=(--passes "$work/signalled")
@@ -176,7 +177,8 @@ for row in "TERM 143 out" "QUIT 131 out" "USR1 138 out" "ALRM 142 out" "PIPE 141
     wait "$pid"
     code=$?
     set -- "$folder"/.corvane-*
-    check '[ "$sent" = yes ] && [ "$code" -eq "$expected" ] && [ ! -e "$1" ] &&
+    left=$1  # check's own $1 is its condition
+    check '[ "$sent" = yes ] && [ "$code" -eq "$expected" ] && [ ! -e "$left" ] &&
            if [ "$what" = passes ]; then diff -r "$work/signalled-before" "$work/signalled" >/dev/null
            elif [ "$what" = out ]; then cmp -s "$work/frame.png" "$work/keep.png"; fi' \
         "SIG$signal while the $what is written: exit $code, no temporary file or folder, the old one kept"
@@ -186,8 +188,9 @@ done
     >"$work/out" 2>"$work/err"
 code=$?
 set -- "$work"/.corvane-*
+left=$1
 check '[ "$code" -eq 1 ] && [ "$(wc -l <"$work/err")" -eq 1 ] && grep -q "File too large" "$work/err" &&
-       [ ! -e "$1" ] && cmp -s "$work/frame.png" "$work/keep.png"' \
+       [ ! -e "$left" ] && cmp -s "$work/frame.png" "$work/keep.png"' \
     "a file-size limit fails the write with one line, no temporary file and the old picture"
 
 run --help
