@@ -66,11 +66,17 @@ failed=0
 # Every long step runs as a child the shell waits for, so a signal is acted on at once: the
 # children (and theirs) are ended, then the script. A background child would start with
 # SIGINT ignored, so they are sent SIGTERM.
-kill_tree() {  # kill_tree PID: its descendants, deepest first
-  local child
-  for child in $(ps -o pid= --ppid "$1" 2>/dev/null); do
-    kill_tree "$child"
-    kill -TERM "$child" 2>/dev/null || true
+kill_tree() {  # kill_tree PID: every descendant, from one listing of the processes
+  local all pid ppid list=" $1 " grew=1
+  all=$(ps -e -o pid=,ppid=)
+  while ((grew)); do
+    grew=0
+    while read -r pid ppid; do
+      [[ $list == *" $ppid "* && $list != *" $pid "* ]] && { list+="$pid "; grew=1; }
+    done <<<"$all"
+  done
+  for pid in $list; do
+    [[ $pid == "$1" ]] || kill -TERM "$pid" 2>/dev/null || true
   done
 }
 stop() { trap - INT TERM; kill_tree $$; rm -rf "$work"; exit "$1"; }

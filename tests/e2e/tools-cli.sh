@@ -66,7 +66,8 @@ code=$?
 check '[ "$code" -eq 2 ] && grep -q "^gpu-check: comparing .* gave no number" "$work/err" &&
        ! grep -q " ok$" "$work/out"' \
     "gpu-check with an image tool that fails: exit $code, no row passes: $(head -c 120 "$work/err")"
-# A snapshot that never ends: a signal ends the check and the snapshot within 2 s.
+# A snapshot that never ends: a signal ends the check and the snapshot at once (well under
+# 2 s when idle; 5 s allows for a loaded machine, against the half hour it used to run on).
 printf '#!/bin/sh\necho $$ >"%s"\nexec sleep 300\n' "$work/started" >"$work/gpu/slow"
 chmod +x "$work/gpu/slow"
 ln -sf ../../slow "$work/gpu/tools/snapshot/corvane-snapshot"
@@ -79,11 +80,11 @@ for signal in TERM INT; do
     kill -"$signal" "$pid"
     start=$(date +%s%N)
     while kill -0 "$pid" 2>/dev/null || { [ -n "$child" ] && kill -0 "$child" 2>/dev/null; }; do
-        [ $(( $(date +%s%N) - start )) -gt 3000000000 ] && break
+        [ $(( $(date +%s%N) - start )) -gt 6000000000 ] && break
         sleep 0.05
     done
     ms=$(( ($(date +%s%N) - start) / 1000000 ))
-    check '[ -n "$child" ] && [ "$ms" -lt 2000 ] && ! kill -0 "$child" 2>/dev/null' \
+    check '[ -n "$child" ] && [ "$ms" -lt 5000 ] && ! kill -0 "$child" 2>/dev/null' \
         "SIG$signal ends gpu-check and its snapshot in $ms ms"
     kill -KILL "$pid" $child 2>/dev/null
     wait "$pid" 2>/dev/null
