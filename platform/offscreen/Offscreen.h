@@ -116,6 +116,11 @@ bool WindowDestroyed();
 // until the frame drawn into it is complete.
 std::vector<uint8_t> ReadBackBufferRgb(int* width, int* height);
 
+// Reads WIDTH x HEIGHT pixels from the bottom left of the current read buffer as tightly
+// packed rows of CHANNELS bytes of FORMAT (a GLenum: GL_RGB with 3, GL_STENCIL_INDEX with 1,
+// ...), top row first; the pixel-store state is put back. A side below 1 reads 1.
+std::vector<uint8_t> ReadPixelsTopDown(unsigned format, int channels, int width, int height);
+
 // The largest pbuffer the EGL display's configuration can give (EGL_MAX_PBUFFER_WIDTH and
 // _HEIGHT), in pixels; false when there is no display to ask. Opens the display if needed.
 bool MaxPbufferSize(int* width, int* height);

@@ -337,20 +337,10 @@ const std::string& DisplayAttempts() { return State().displayAttempts; }
 std::vector<uint8_t> ReadBackBufferRgb(int* width, int* height)
 {
     const Config& config = State().config;
-    const int w = std::max(1, config.clientWidth);
-    const int h = std::max(1, config.clientHeight);
-    std::vector<uint8_t> bottomUp(size_t(w) * size_t(h) * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    *width = std::max(1, config.clientWidth);
+    *height = std::max(1, config.clientHeight);
     glReadBuffer(GL_BACK);
-    // Into client memory: returns only once the frame's commands have completed.
-    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
-    std::vector<uint8_t> topDown(bottomUp.size());
-    const size_t row = size_t(w) * 3;
-    for (int y = 0; y < h; ++y)
-        std::memcpy(&topDown[size_t(y) * row], &bottomUp[size_t(h - 1 - y) * row], row);
-    *width = w;
-    *height = h;
-    return topDown;
+    return ReadPixelsTopDown(GL_RGB, 3, *width, *height);
 }
 
 bool MaxPbufferSize(int* width, int* height)

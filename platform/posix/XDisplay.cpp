@@ -11,15 +11,22 @@
 // Xlib itself can block for ever: it reads the authority file to its end (a device such as
 // /dev/zero never ends) and opens it blocking (a FIFO waits for a writer), and it waits
 // without limit for a server that accepts the connection but never answers. So the authority
-// file must be a regular file, and the whole attempt runs under a deadline whose watchdog
-// (SIGALRM) abandons the process with the same one-line message.
+// file must be a readable regular file of a reasonable size, and start-up runs under one
+// deadline whose watchdog (SIGALRM) abandons the process with a one-line message. Start-up
+// makes more connections than this one: GLUT's glutInit and FLTK open displays of their own,
+// and a server (or a proxy that forwards only the first connection) may answer one and not
+// the next. So XOpenDisplay itself is defined here, for the whole program, the libraries
+// included: every connection runs under what is left of the same deadline, then calls Xlib's.
 #include <X11/Xlib.h>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -36,7 +43,17 @@ namespace {
 // server may delay each refusal by up to a second); the deadline bounds everything.
 constexpr auto kRetryFor = std::chrono::seconds(2);
 constexpr auto kRetryPause = std::chrono::milliseconds(50);
-constexpr int kDeadlineSeconds = 5;
+constexpr auto kDeadline = std::chrono::seconds(5);
+// Larger than any authority file xauth writes (a few hundred bytes an entry), far below one
+// whose reading would outlast the deadline.
+constexpr off_t kMostAuthorityBytes = 1 << 20;
+
+// Start-up's deadline, from the first connection on; a connection begun after it passed has
+// a deadline of its own. What the watchdog says: set by RequireXDisplay.
+std::chrono::steady_clock::time_point g_startupEnds;
+bool g_startupBegun = false;
+std::string g_probeLine, g_laterLine;
+bool g_probed = false;  // the first connection answered
 
 // What the watchdog writes, and where: composed before it is armed, because a signal handler
 // may only make async-signal-safe calls. The descriptor is a copy of stderr, which stays the
@@ -79,12 +96,23 @@ std::string AuthorityFile()
     return home && home[0] ? std::string(home) + "/.Xauthority" : std::string();
 }
 
-// A missing file is fine (Xlib connects without a cookie); anything there but a regular file
-// would make Xlib read or wait for ever.
-bool AuthorityFileIsSafe(const std::string& path)
+// Why Xlib could not read the authority file in time, or "": a missing file is fine (Xlib
+// connects without a cookie); anything there but a regular file would make Xlib read or wait
+// for ever, a huge one would outlast the deadline, and an unreadable one is no cookie at all.
+std::string AuthorityFileProblem(const std::string& path)
 {
     struct stat status;
-    return path.empty() || stat(path.c_str(), &status) != 0 || S_ISREG(status.st_mode);
+    if (path.empty() || stat(path.c_str(), &status) != 0)
+        return "";
+    if (!S_ISREG(status.st_mode))
+        return "is not a regular file";
+    if (status.st_size > kMostAuthorityBytes)
+        return "is " + std::to_string(status.st_size) + " bytes, too large for one";
+    const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (file < 0)
+        return std::string("cannot be read (") + std::strerror(errno) + ")";
+    close(file);
+    return "";
 }
 
 [[noreturn]] void Refuse(const std::string& line)
@@ -96,7 +124,7 @@ bool AuthorityFileIsSafe(const std::string& path)
 // Arms the watchdog on construction, disarms it and restores what was there on destruction.
 class ConnectionDeadline {
 public:
-    explicit ConnectionDeadline(const std::string& line)
+    ConnectionDeadline(const std::string& line, std::chrono::microseconds left)
     {
         g_deadlineText = line.c_str();
         g_deadlineLength = line.size();
@@ -113,7 +141,9 @@ public:
         sigaddset(&alarm, SIGALRM);
         sigprocmask(SIG_UNBLOCK, &alarm, &oldMask);
         itimerval deadline{};
-        deadline.it_value.tv_sec = kDeadlineSeconds;
+        const long long micro = std::max<long long>(1, left.count());
+        deadline.it_value.tv_sec = time_t(micro / 1000000);
+        deadline.it_value.tv_usec = suseconds_t(micro % 1000000);
         setitimer(ITIMER_REAL, &deadline, &oldTimer);
     }
     ~ConnectionDeadline()
@@ -171,27 +201,48 @@ void RequireXDisplay()
                          "session, or set DISPLAY to a running X server (e.g. DISPLAY=:0).\n");
     const std::string prefix = program + ": cannot open the X display \"" + name + "\": ";
     const std::string authority = AuthorityFile();
-    if (!AuthorityFileIsSafe(authority))
-        Refuse(prefix + "its authority file " + authority +
-               " is not a regular file. Point XAUTHORITY at the server's authority file "
-               "(xauth), or unset it.\n");
-    const std::string noServer =
-        prefix + "no X server answers there, or it refuses this user. Check DISPLAY and that "
-                 "the server runs and lets you in (xauth, xhost).\n";
+    const std::string problem = AuthorityFileProblem(authority);
+    if (!problem.empty())
+        Refuse(prefix + "its authority file " + authority + " " + problem +
+               ". Point XAUTHORITY at the server's authority file (xauth), or unset it.\n");
+    g_probeLine = prefix + "no X server answers there, or it refuses this user. Check DISPLAY "
+                           "and that the server runs and lets you in (xauth, xhost).\n";
+    g_laterLine = prefix + "the server answered the first connection but not a later one "
+                           "within " + std::to_string(kDeadline.count()) +
+                  " s of start-up. A proxy or tunnel may forward only one connection.\n";
+    g_startupEnds = std::chrono::steady_clock::now() + kDeadline;
+    g_startupBegun = true;
 
     const bool mayRetry = ServerSocketMayExist(name);
-    {
-        const ConnectionDeadline deadline(noServer);
-        const auto start = std::chrono::steady_clock::now();
-        held = XOpenDisplay(nullptr);
-        while (!held && mayRetry && std::chrono::steady_clock::now() - start < kRetryFor) {
-            std::this_thread::sleep_for(kRetryPause);
-            held = OpenDisplayQuietly();
-        }
-        if (held)
-            return;
+    const auto start = std::chrono::steady_clock::now();
+    held = XOpenDisplay(nullptr);
+    while (!held && mayRetry && std::chrono::steady_clock::now() - start < kRetryFor) {
+        std::this_thread::sleep_for(kRetryPause);
+        held = OpenDisplayQuietly();
     }
-    Refuse(noServer);
+    if (!held)
+        Refuse(g_probeLine);
+    g_probed = true;
 }
 
 }  // namespace platform
+
+// Every connection of the program, GLUT's and FLTK's included (the program's definition
+// comes before Xlib's), under start-up's deadline; then Xlib's own XOpenDisplay.
+extern "C" Display* XOpenDisplay(const char* name)
+{
+    using Open = Display* (*)(const char*);
+    static const Open xlib = reinterpret_cast<Open>(dlsym(RTLD_NEXT, "XOpenDisplay"));
+    if (!xlib)
+        return nullptr;
+    using namespace std::chrono;
+    const auto now = steady_clock::now();
+    const bool withinStartup = platform::g_startupBegun && now < platform::g_startupEnds;
+    const auto left = withinStartup ? duration_cast<microseconds>(platform::g_startupEnds - now)
+                                    : duration_cast<microseconds>(platform::kDeadline);
+    const std::string& line = platform::g_probed ? platform::g_laterLine : platform::g_probeLine;
+    static const std::string kNoAnswer = "The X server gives no answer.\n";
+    // The watchdog writes the text where it lies: it must outlive the deadline.
+    const platform::ConnectionDeadline deadline(line.empty() ? kNoAnswer : line, left);
+    return xlib(name);
+}

@@ -4,8 +4,11 @@
 # what is missing and what to do, and ends at once with the start-up failure code (-1, seen
 # as 255): with DISPLAY unset, and with DISPLAY naming a display no server answers. A broken X
 # environment never hangs start-up: a display socket that accepts and never answers is given
-# up after the connection deadline (5 s), and an authority file (XAUTHORITY) that is a device
-# or a FIFO, which Xlib would read or wait on for ever, is refused before connecting.
+# up after the connection deadline (5 s), and so is one that answers the first connection and
+# not the next (a proxy that forwards one only: GLUT's and FLTK's connections come later, under
+# the same deadline). An authority file (XAUTHORITY) that is a device or a FIFO, which Xlib
+# would read or wait on for ever, or one too large to read in time, is refused before
+# connecting, with its name.
 # A hang is cut off after 20 s and fails.
 # Usage: no-display.sh PROGRAM...   (DISPLAY: a live server, for the XAUTHORITY cases)
 set -u
@@ -15,8 +18,10 @@ live=${DISPLAY:-}
 work=$(mktemp -d)
 err=$work/err
 listener=
-trap 'xvfb_stop; [ -n "$listener" ] && kill "$listener" 2>/dev/null; rm -rf "$work"' EXIT
+proxy_pid=
+trap 'xvfb_stop; for pid in $listener $proxy_pid; do kill "$pid" 2>/dev/null; done; rm -rf "$work"' EXIT
 mkfifo "$work/fifo"
+truncate -s 1G "$work/huge-authority"
 
 # A display number with neither a socket nor a lock file: nothing answers there.
 free=$(free_display 1999 2099) && free=":$free"
@@ -35,17 +40,50 @@ perl -MIO::Socket::UNIX -e '
     my @held;
     while (my $client = $server->accept) { push @held, $client }' "${hang#:}" &
 listener=$!
+# A proxy to the live server that forwards one connection at a time: while one is forwarded,
+# the next are accepted and never answered. Each program's first connection is forwarded.
+proxy=
+for number in $(seq 2300 2399); do
+    if ! grep -q "@/tmp/.X11-unix/X$number\b" /proc/net/unix; then
+        proxy=":$number"
+        break
+    fi
+done
+perl -MIO::Socket::UNIX -MIO::Select -MPOSIX=:sys_wait_h -e '
+    my ($number, $real) = @ARGV;
+    my $server = IO::Socket::UNIX->new(Type => SOCK_STREAM(), Listen => 5,
+                                       Local => "\0/tmp/.X11-unix/X$number") or die "$!\n";
+    my @held;
+    my $forwarding = 0;
+    while (my $client = $server->accept) {
+        $forwarding = 0 if $forwarding && waitpid($forwarding, WNOHANG) != 0;
+        if ($forwarding) { push @held, $client; next }
+        my $upstream = IO::Socket::UNIX->new(Type => SOCK_STREAM(), Peer => $real) or die "$!\n";
+        $forwarding = fork();
+        next if $forwarding;
+        my %other = ($client => $upstream, $upstream => $client);
+        my $select = IO::Select->new($client, $upstream);
+        while (my @ready = $select->can_read) {
+            for my $from (@ready) {
+                my $n = sysread($from, my $bytes, 65536);
+                exit 0 unless $n;
+                syswrite($other{$from}, $bytes) or exit 0;
+            }
+        }
+    }' "${proxy#:}" "/tmp/.X11-unix/X$(echo "${live#*:}" | cut -d. -f1)" &
+proxy_pid=$!
 sleep 0.3
 
 for program in "$@"; do
     name=$(basename "$program")
-    for case in unset "$free" "$hang" /dev/zero /dev/urandom "$work/fifo"; do
+    for case in unset "$free" "$hang" "$proxy" /dev/zero /dev/urandom "$work/fifo" \
+                "$work/huge-authority"; do
         display=$case
         authority=
         limit=1500
         case $case in
             /*) display=$live authority=$case ;;  # a live display, a broken authority file
-            "$hang") limit=6500 ;;                 # the connection deadline, and a margin
+            "$hang" | "$proxy") limit=6500 ;;      # the connection deadline, and a margin
         esac
         start=$(date +%s%N)
         if [ "$case" = unset ]; then
@@ -61,6 +99,8 @@ for program in "$@"; do
         lines=$(wc -l <"$err")
         if [ "$case" = unset ]; then
             names="DISPLAY is not set"
+        elif [ -n "$authority" ]; then
+            names="\"$display\": its authority file $authority"
         else
             names="\"$display\""
         fi

@@ -106,7 +106,7 @@ for out in "$work/missing/frame.png" "$work/folder.png" "$work/full.png"; do
         "writing to ${out#$work/} fails with one line"
 done
 check '[ -d "$work/folder.png" ] && [ -L "$work/full.png" ]' "the folder and the link stay"
-check '[ -z "$(find "$work" -name ".*" -newer "$work/frame.png")" ]' "no temporary file is left"
+check '[ -z "$(find "$work" -name ".corvane-*")" ]' "no temporary file is left"
 
 # --out is fixed before the run changes into --assets: from a working directory deeper than
 # PATH_MAX (4096 bytes) a relative name lands there, never in the assets folder.
@@ -117,11 +117,12 @@ program=$(realpath "$snapshot")
 (
     cd "$work" || exit 1
     for _ in $(seq 22); do mkdir "$long" && cd "$long" || exit 1; done
-    "$program" --assets "$work/assets" --size 64x48 --out floor.bmp 2>"$work/err"
-    echo "$? $(identify -format %m floor.bmp 2>/dev/null)" >"$work/deep"
+    "$program" --assets "$work/assets" --size 64x48 --out floor.bmp --passes shots 2>"$work/err"
+    echo "$? $(identify -format %m floor.bmp 2>/dev/null) $(ls shots 2>/dev/null | wc -l)" >"$work/deep"
 )
-check '[ "$(cat "$work/deep")" = "0 PNG" ] && cmp -s "$assets/floor.bmp" "$work/assets/floor.bmp"' \
-    "a relative --out from a 4,400-byte working directory is written there, not in --assets"
+check '[ "$(cat "$work/deep")" = "0 PNG 14" ] && cmp -s "$assets/floor.bmp" "$work/assets/floor.bmp" &&
+       [ ! -e "$work/assets/shots" ]' \
+    "a relative --out and --passes from a 4,400-byte working directory are written there, not in --assets"
 # Any legal name fits beside its temporary file; a link to a file not there yet is written
 # through to its target.
 name=$(printf 'n%.0s' $(seq 246)).png
@@ -139,27 +140,58 @@ for size in 16384x16384 8193x64; do
     check '[ "$code" -eq 2 ] && [ "$(wc -l <"$work/err")" -eq 1 ] && [ ! -e "$work/huge.png" ]' \
         "--size $size is refused in one line"
 done
-# SIGTERM while the PNG is written removes the temporary file, keeps the old picture and
-# ends the process as the signal does (128 + 15).
+# Signals while the PNG (or the passes' staging folder) is written: each one whose default
+# ends the process removes the temporary file or folder and ends it as the signal does
+# (128 + its number), keeping the old picture and the old set; one the caller ignores stays
+# ignored. SIGXFSZ from a file-size limit is an error of one line instead.
 cp "$work/frame.png" "$work/keep.png"
-"$snapshot" --assets "$assets" --size 2048x2048 --out "$work/keep.png" 2>"$work/err" &
-pid=$!
-sent=
-while kill -0 "$pid" 2>/dev/null; do
-    set -- "$work"/.corvane-*
-    if [ -e "$1" ]; then
-        kill -TERM "$pid"
-        sent=yes
-        break
+"$snapshot" --assets "$assets" --size 64x48 --passes "$work/signalled" >/dev/null 2>&1
+cp -r "$work/signalled" "$work/signalled-before"
+for row in "TERM 143 out" "QUIT 131 out" "USR1 138 out" "ALRM 142 out" "PIPE 141 out" \
+           "HUP 129 passes" "USR1 0 ignored"; do
+    set -- $row
+    signal=$1 expected=$2 what=$3
+    rm -rf "$work"/.corvane-* "$work/signalled"/.corvane-*  # what a failed row left
+    folder=$work
+    targets=(--out "$work/keep.png")
+    [ "$what" = passes ] && folder=$work/signalled targets=(--passes "$work/signalled")
+    if [ "$what" = ignored ]; then
+        (trap '' USR1; exec "$snapshot" --assets "$assets" --size 2048x2048 "${targets[@]}") \
+            2>"$work/err" &
+    else
+        # A background job starts with SIGINT and SIGQUIT ignored: put back the defaults.
+        env --default-signal "$snapshot" --assets "$assets" --size 2048x2048 "${targets[@]}" \
+            2>"$work/err" &
     fi
-    sleep 0.01
+    pid=$!
+    sent=
+    while kill -0 "$pid" 2>/dev/null; do
+        set -- "$folder"/.corvane-*
+        if [ -e "$1" ]; then
+            kill -"$signal" "$pid"
+            sent=yes
+            break
+        fi
+        sleep 0.01
+    done
+    wait "$pid"
+    code=$?
+    set -- "$folder"/.corvane-*
+    left=$1  # check's own $1 is its condition
+    check '[ "$sent" = yes ] && [ "$code" -eq "$expected" ] && [ ! -e "$left" ] &&
+           if [ "$what" = passes ]; then diff -r "$work/signalled-before" "$work/signalled" >/dev/null
+           elif [ "$what" = out ]; then cmp -s "$work/frame.png" "$work/keep.png"; fi' \
+        "SIG$signal while the $what is written: exit $code, no temporary file or folder, the old one kept"
+    cp "$work/frame.png" "$work/keep.png"
 done
-wait "$pid"
+(ulimit -f 50; exec "$snapshot" --assets "$assets" --size 2048x2048 --out "$work/keep.png") \
+    >"$work/out" 2>"$work/err"
 code=$?
 set -- "$work"/.corvane-*
-check '[ "$sent" = yes ] && [ "$code" -eq 143 ] && [ ! -e "$1" ] &&
-       cmp -s "$work/frame.png" "$work/keep.png"' \
-    "SIGTERM during the write leaves no temporary file and the old picture (exit $code)"
+left=$1
+check '[ "$code" -eq 1 ] && [ "$(wc -l <"$work/err")" -eq 1 ] && grep -q "File too large" "$work/err" &&
+       [ ! -e "$left" ] && cmp -s "$work/frame.png" "$work/keep.png"' \
+    "a file-size limit fails the write with one line, no temporary file and the old picture"
 
 run --help
 check '[ "$code" -eq 0 ] && grep -q "^usage:" "$work/out" && grep -q "light2-glass" "$work/out"' \
@@ -193,6 +225,66 @@ check '[ "$code" -eq 0 ] && ! ls "$work/passes" | grep -q light2 &&
        ls "$work/passes" | grep -qx 09-light-bodies.png && ! grep -q LIGHT2 "$work/passes/passes.txt" &&
        [ "$(grep -c "^01 shadow-marks" "$work/passes/passes.txt")" -eq 1 ]' \
     "with light 2 off its passes are left out"
+
+# What --out and --passes may name. The passes folder holds the set an earlier run recorded
+# in passes.txt and the user's files, which are never replaced, removed or written through;
+# everything is tried before the first frame (a late refusal of a 100,000-frame run would
+# run out the timeout, 124); streams are written in place, never replaced.
+run --assets "$assets" --size 64x48 --passes "$work/set"
+mkdir "$work/outside"
+echo mine >"$work/outside/mine.png"
+echo mine >"$work/set/frame.png"
+ln -sf "$work/outside/mine.png" "$work/set/02-floor-base.png"
+echo "old log line" >"$work/log"
+printf 'x' >"$work/suid.png"
+chmod 4755 "$work/suid.png"
+ln -s "$work/nowhere" "$work/dangling-dir"
+long=$(printf 'p%.0s' $(seq 300))
+for row in "2|--passes set --out set/sheet.png" "2|--passes set --out set/12-glass-panes.png" \
+           "2|--passes set --out set/passes.txt" "2|--passes user-named" \
+           "2|--passes keep.png --out frame.png" "2|--passes dangling-dir --out frame.png" \
+           "2|--passes /sys/corvane --out frame.png" "2|--passes $long --out frame.png" \
+           "2|--out /sys/corvane.png" "2|--out /proc/corvane.png" "2|--out -|closed" \
+           "0|--passes set --out set/frame-new.png" "0|--out /dev/stderr|log" \
+           "0|--out -|stdout" "0|--out /dev/stdout|pipe" "0|--out suid.png" \
+           "1|--bench|full" "1|--bench|closed" "1|--passes set|limit"; do
+    IFS='|' read -r expected arguments how <<<"$row"
+    mkdir -p "$work/user-named" && : >"$work/user-named/13-shape-wood.png"
+    cp "$work/frame.png" "$work/keep.png"
+    rm -rf "$work/set-before" && cp -a "$work/set" "$work/set-before"
+    read -ra extra <<<"$arguments"
+    frames=100000
+    [ "$expected" != 2 ] && frames=1
+    command=(timeout 60 "$program" --assets "$assets" --size 64x48 --frames "$frames" "${extra[@]}")
+    case $how in
+        closed) (cd "$work" && exec "${command[@]}" >&-) 2>"$work/err" ;;
+        log) (cd "$work" && exec "${command[@]}" 2>>"$work/log") >"$work/out" ;;
+        stdout) (cd "$work" && exec "${command[@]}" --bench) >"$work/out" 2>"$work/err" ;;
+        pipe) (cd "$work" && exec "${command[@]}" | cat >"$work/out") 2>"$work/err" ;;
+        full) (cd "$work" && exec "${command[@]}" >/dev/full) 2>"$work/err" ;;
+        limit) (cd "$work" && ulimit -f 20 && exec "${command[@]}" --size 640x480) >"$work/out" \
+                   2>"$work/err" ;;
+        *) (cd "$work" && exec "${command[@]}") >"$work/out" 2>"$work/err" ;;
+    esac
+    code=$?
+    said=yes
+    case $how in
+        log) [ "$(head -n 1 "$work/log")" = "old log line" ] &&
+             [ "$(tail -c +14 "$work/log" | head -c 4 | od -An -c | tr -d ' ')" = 211PNG ] || said=no ;;
+        stdout) identify "$work/out" >/dev/null 2>&1 && grep -q "^frames=1 " "$work/err" || said=no ;;
+        pipe) identify "$work/out" >/dev/null 2>&1 || said=no ;;
+        limit) diff -r "$work/set-before" "$work/set" >/dev/null &&
+               [ -z "$(ls -A "$work/set" | grep '^[.]')" ] || said=no ;;
+    esac
+    [ "$expected" != 0 ] && [ "$(wc -l <"$work/err")" -ne 1 ] && said=no
+    [ "$arguments" = "--out suid.png" ] && [ "$(stat -c %a "$work/suid.png")" != 755 ] && said=no
+    check '[ "$code" -eq "$expected" ] && [ "$said" = yes ] && cmp -s "$work/frame.png" "$work/keep.png" &&
+           [ "$(cat "$work/outside/mine.png")" = mine ] && [ "$(cat "$work/set/frame.png")" = mine ]' \
+        "${arguments//$work\//}${how:+ ($how)}: exit $code: $(head -c 100 "$work/err")"
+done
+check '[ -f "$work/user-named/13-shape-wood.png" ] && [ ! -s "$work/user-named/13-shape-wood.png" ] &&
+       [ "$(cat "$work/set/frame.png")" = mine ] && [ ! -e "$work/$long" ] && [ ! -e "$work/nowhere" ]' \
+    "the user's files in the passes folders stay as they were; no folder is left behind"
 
 for bad in "--frames 0" "--size 64" "--size 0x0" "--size 64x0" "--key left@5" \
            "--key sideways@1:2" "--answer maybe" "--command 40013" "--command 40013@1" \

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The command lines of the picture generator and of bench/light-passes.py: texgen's usage and
 # usage errors (exit 2, nothing written), the committed pictures made again byte for byte, and
-# light-passes.py saying what is missing and how to build it before it runs anything.
-# Usage: tools-cli.sh CORVANE_TEXGEN SOURCE_DIR
+# light-passes.py saying what is missing and how to build it before it runs anything, and
+# bench/gpu-check.sh failing (exit 2, its own line) whenever it cannot check: bad options,
+# no display, an image tool that fails; a signal ends it and what it started at once.
+# Usage: tools-cli.sh CORVANE_TEXGEN SOURCE_DIR CORVANE_SNAPSHOT   (needs DISPLAY)
 set -u
 texgen=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 root=$(cd "$2" && pwd)
@@ -42,5 +44,50 @@ check '[ "$code" -ne 0 ] && [ ! -s "$work/out" ] && ! grep -q Traceback "$work/e
        grep -q "bench/bare_first_frame" "$work/err" &&
        grep -qF -- "-DCORVANE_BUILD_BENCH=ON && cmake --build $work/build" "$work/err"' \
     "light-passes.py names what is missing and the command that builds it, and runs nothing"
+
+gpu=$root/bench/gpu-check.sh
+mkdir -p "$work/gpu/tools/snapshot" "$work/failing"
+ln -s "$(cd "$(dirname "$3")" && pwd)/$(basename "$3")" "$work/gpu/tools/snapshot/corvane-snapshot"
+printf '#!/bin/sh\nexit 1\n' >"$work/failing/convert"
+chmod +x "$work/failing/convert"
+for bad in "--memory-frames 0" "--memory-frames abc" "--memory-frames 500" "--memory-frames" \
+           "--memory-size 0x9" "--bogus" "no-display"; do
+    if [ "$bad" = no-display ]; then
+        env -u DISPLAY "$gpu" "$work/gpu" --brief >"$work/out" 2>"$work/err"
+    else
+        timeout 20 "$gpu" "$work/gpu" --brief $bad >"$work/out" 2>"$work/err"
+    fi
+    code=$?
+    check '[ "$code" -eq 2 ] && [ "$(grep -c "^gpu-check: " "$work/err")" -eq 1 ] && [ ! -s "$work/out" ]' \
+        "gpu-check $bad: exit $code at once with its one line: $(head -c 120 "$work/err")"
+done
+PATH="$work/failing:$PATH" timeout 120 "$gpu" "$work/gpu" --brief >"$work/out" 2>"$work/err"
+code=$?
+check '[ "$code" -eq 2 ] && grep -q "^gpu-check: comparing .* gave no number" "$work/err" &&
+       ! grep -q " ok$" "$work/out"' \
+    "gpu-check with an image tool that fails: exit $code, no row passes: $(head -c 120 "$work/err")"
+# A snapshot that never ends: a signal ends the check and the snapshot at once (well under
+# 2 s when idle; 5 s allows for a loaded machine, against the half hour it used to run on).
+printf '#!/bin/sh\necho $$ >"%s"\nexec sleep 300\n' "$work/started" >"$work/gpu/slow"
+chmod +x "$work/gpu/slow"
+ln -sf ../../slow "$work/gpu/tools/snapshot/corvane-snapshot"
+for signal in TERM INT; do
+    rm -f "$work/started"
+    env --default-signal=INT "$gpu" "$work/gpu" --brief >/dev/null 2>&1 &
+    pid=$!
+    for _ in $(seq 50); do [ -s "$work/started" ] && break; sleep 0.1; done
+    child=$(cat "$work/started" 2>/dev/null)
+    kill -"$signal" "$pid"
+    start=$(date +%s%N)
+    while kill -0 "$pid" 2>/dev/null || { [ -n "$child" ] && kill -0 "$child" 2>/dev/null; }; do
+        [ $(( $(date +%s%N) - start )) -gt 6000000000 ] && break
+        sleep 0.05
+    done
+    ms=$(( ($(date +%s%N) - start) / 1000000 ))
+    check '[ -n "$child" ] && [ "$ms" -lt 5000 ] && ! kill -0 "$child" 2>/dev/null' \
+        "SIG$signal ends gpu-check and its snapshot in $ms ms"
+    kill -KILL "$pid" $child 2>/dev/null
+    wait "$pid" 2>/dev/null
+done
 
 summary

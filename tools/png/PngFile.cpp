@@ -3,10 +3,13 @@
 // folder is opened works relative to it (openat, renameat), so no path is ever rebuilt.
 #include "tools/png/PngFile.h"
 
+#include "tools/png/Cleanup.h"
+
 #include <fcntl.h>
 #include <png.h>
-#include <signal.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -61,104 +64,68 @@ bool TargetMode(const PngTarget& target, mode_t* mode, std::string* error)
     if (fstatat(target.folder, target.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0) {
         if (!S_ISREG(status.st_mode))
             return Fail(error, "not a regular file");
-        *mode = status.st_mode & 07777;
+        *mode = status.st_mode & 0777;  // never setuid, setgid or sticky
     } else if (errno != ENOENT) {
         return Fail(error, std::strerror(errno));
     }
     return true;
 }
 
-// The temporary file being written, for the signal handler: async-signal-safe state only,
-// so one write at a time (the programs write their pictures from one thread).
-volatile sig_atomic_t g_temporaryArmed = 0;
-int g_temporaryFolder = -1;
-char g_temporaryName[32];
-const int kCleanedSignals[] = {SIGINT, SIGTERM, SIGHUP};
-
-extern "C" void RemoveTemporaryAndDie(int signalNumber)
-{
-    // SA_RESETHAND has restored the default action and SA_NODEFER leaves the signal
-    // unblocked, so raising it again ends the process as the signal would have.
-    if (g_temporaryArmed)
-        unlinkat(g_temporaryFolder, g_temporaryName, 0);
-    raise(signalNumber);
-}
-
-sigset_t CleanedSignals()
-{
-    sigset_t set;
-    sigemptyset(&set);
-    for (const int signalNumber : kCleanedSignals)
-        sigaddset(&set, signalNumber);
-    return set;
-}
-
-// Creates a temporary file of a short fixed-length name in the folder (so it fits beside any
-// legal target name) and arms the handlers that remove it; -1 with errno on failure.
-// Signals are blocked while the name and the handlers change, so none sees them half-set.
+// A temporary file of a short fixed-length name in the folder (so it fits beside any legal
+// target name), registered for removal by a fatal signal until Finish; descriptor -1 with
+// errno on failure.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(int folder)
+    explicit TemporaryFile(int folder) : folder(folder)
     {
-        const sigset_t cleaned = CleanedSignals();
-        sigset_t old;
-        sigprocmask(SIG_BLOCK, &cleaned, &old);
         static const char kLetters[] =
             "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
         for (int attempt = 0; attempt < 100 && descriptor < 0; ++attempt) {
             unsigned char random[6];
             if (getentropy(random, sizeof random) != 0)
                 break;
-            std::snprintf(g_temporaryName, sizeof g_temporaryName, ".corvane-%c%c%c%c%c%c",
+            char candidate[32];
+            std::snprintf(candidate, sizeof candidate, ".corvane-%c%c%c%c%c%c",
                           kLetters[random[0] % 62], kLetters[random[1] % 62],
                           kLetters[random[2] % 62], kLetters[random[3] % 62],
                           kLetters[random[4] % 62], kLetters[random[5] % 62]);
-            descriptor = openat(folder, g_temporaryName,
-                                O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-            if (descriptor < 0 && errno != EEXIST)
+            // Registered first: a signal between the creation and the registration would
+            // otherwise leave the file.
+            cleanup::SetTemporaryFile(folder, candidate);
+            descriptor = openat(folder, candidate, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            const int why = errno;
+            if (descriptor >= 0) {
+                name = candidate;
+                break;
+            }
+            cleanup::ClearTemporaryFile();
+            errno = why;
+            if (why != EEXIST)
                 break;
         }
-        const int why = errno;
-        if (descriptor >= 0) {
-            name = g_temporaryName;
-            g_temporaryFolder = folder;
-            g_temporaryArmed = 1;
-            struct sigaction action;
-            std::memset(&action, 0, sizeof action);
-            action.sa_handler = RemoveTemporaryAndDie;
-            action.sa_flags = SA_RESETHAND | SA_NODEFER;
-            sigemptyset(&action.sa_mask);
-            // Only where the signal would end the process anyway: an ignored signal stays
-            // ignored, a handler of the program's own stays its own.
-            for (size_t i = 0; i < std::size(kCleanedSignals); ++i) {
-                struct sigaction current;
-                sigaction(kCleanedSignals[i], nullptr, &current);
-                replaced[i] = current.sa_handler == SIG_DFL;
-                if (replaced[i])
-                    sigaction(kCleanedSignals[i], &action, nullptr);
-            }
-        }
-        sigprocmask(SIG_SETMASK, &old, nullptr);
-        errno = why;
     }
-    ~TemporaryFile() { Disarm(); }
+    ~TemporaryFile()
+    {
+        if (!name.empty())
+            Finish("", false);
+    }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
 
-    // Renames the file over `target` (or removes it when `keep` is false) and disarms the
-    // handlers, with the signals blocked: a signal then either comes before, and the handler
-    // removes the file, or after, and finds nothing armed. False with errno when renaming fails.
-    bool Finish(int folder, const std::string& target, bool keep)
+    // Closes the file and renames it over `target` (or removes it when `keep` is false);
+    // false with errno when closing or renaming fails, and the file is then removed. A signal
+    // before the rename removes the file; one after finds no file of that name.
+    bool Finish(const std::string& target, bool keep)
     {
-        const sigset_t cleaned = CleanedSignals();
-        sigset_t old;
-        sigprocmask(SIG_BLOCK, &cleaned, &old);
-        bool renamed = keep && renameat(folder, name.c_str(), folder, target.c_str()) == 0;
+        if (descriptor >= 0 && close(descriptor) != 0)
+            keep = false;
+        descriptor = -1;
+        const bool renamed = keep && renameat(folder, name.c_str(), folder, target.c_str()) == 0;
         const int why = errno;
         if (!renamed)
             unlinkat(folder, name.c_str(), 0);
-        Disarm();
-        sigprocmask(SIG_SETMASK, &old, nullptr);
+        cleanup::ClearTemporaryFile();
+        name.clear();
         errno = why;
         return renamed;
     }
@@ -166,23 +133,26 @@ public:
     int descriptor = -1;
 
 private:
-    void Disarm()
-    {
-        if (!g_temporaryArmed)
-            return;
-        g_temporaryArmed = 0;
-        struct sigaction fallback;
-        std::memset(&fallback, 0, sizeof fallback);
-        fallback.sa_handler = SIG_DFL;
-        sigemptyset(&fallback.sa_mask);
-        for (size_t i = 0; i < std::size(kCleanedSignals); ++i)
-            if (replaced[i])
-                sigaction(kCleanedSignals[i], &fallback, nullptr);
-    }
-
+    int folder;
     std::string name;
-    bool replaced[std::size(kCleanedSignals)] = {};
 };
+
+// True when FOLDER is this process's own /proc/PID/fd: its entries are the descriptors.
+bool IsOwnDescriptorFolder(int folder)
+{
+    struct statfs filesystem;
+    if (fstatfs(folder, &filesystem) != 0 || filesystem.f_type != PROC_SUPER_MAGIC)
+        return false;
+    std::string text;
+    return ReadLink(-1, "/proc/self/fd/" + std::to_string(folder), &text) &&
+           text == "/proc/" + std::to_string(getpid()) + "/fd";
+}
+
+bool OnProcFilesystem(int folder)
+{
+    struct statfs filesystem;
+    return fstatfs(folder, &filesystem) == 0 && filesystem.f_type == PROC_SUPER_MAGIC;
+}
 
 // A simplified-API image description of WIDTH x HEIGHT pixels in FORMAT.
 png_image ImageOf(int width, int height, png_uint_32 format)
@@ -202,10 +172,29 @@ PngTarget::~PngTarget()
 {
     if (folder >= 0)
         close(folder);
+    if (stream >= 0)
+        close(stream);
+}
+
+bool PngTarget::OpenStream(int descriptor, std::string* error)
+{
+    const int copy = fcntl(descriptor, F_DUPFD_CLOEXEC, 3);
+    if (copy < 0)
+        return Fail(error, std::strerror(errno));
+    const int flags = fcntl(copy, F_GETFL);
+    if ((flags & O_PATH) || (flags & O_ACCMODE) == O_RDONLY) {
+        close(copy);
+        return Fail(error, "not open for writing");
+    }
+    stream = copy;
+    toStdout = descriptor == STDOUT_FILENO;
+    return true;
 }
 
 bool PngTarget::Open(const std::string& path, std::string* error)
 {
+    if (path == "-")
+        return OpenStream(STDOUT_FILENO, error);
     std::string folderPath;
     std::string last;
     if (!SplitPath(path, &folderPath, &last))
@@ -213,40 +202,21 @@ bool PngTarget::Open(const std::string& path, std::string* error)
     int at = open(folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (at < 0)
         return Fail(error, std::strerror(errno));
-    // Follow links from the name on; each link's text is read relative to its own folder.
-    for (int links = 0;; ++links) {
-        struct stat status;
-        if (fstatat(at, last.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
-            if (errno == ENOENT)
-                break;  // a new file: a dangling link's target is created
-            const int why = errno;
-            close(at);
-            return Fail(error, std::strerror(why));
-        }
-        if (!S_ISLNK(status.st_mode)) {
-            if (!S_ISREG(status.st_mode)) {
-                close(at);
-                return Fail(error, "not a regular file");
-            }
-            break;
-        }
-        std::string text;
-        if (links == kMostLinks || !ReadLink(at, last, &text)) {
-            const int why = links == kMostLinks ? ELOOP : errno;
-            close(at);
-            return Fail(error, std::strerror(why));
-        }
-        if (!SplitPath(text, &folderPath, &last)) {
-            close(at);
-            return Fail(error, "not a regular file");
-        }
-        const int next = openat(at, folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    bool isFile = false;
+    const bool ok = Follow(&at, &last, &isFile, error);
+    if (!ok || !isFile) {
+        close(at);
+        return ok;
+    }
+    // The folder must take the temporary file: tried now, so that a folder on a read-only
+    // filesystem, or one this user may not write, is refused before any work.
+    TemporaryFile probe(at);
+    if (probe.descriptor < 0) {
         const int why = errno;
         close(at);
-        if (next < 0)
-            return Fail(error, std::strerror(why));
-        at = next;
+        return Fail(error, std::strerror(why));
     }
+    probe.Finish(last, false);
     if (folder >= 0)
         close(folder);
     folder = at;
@@ -254,11 +224,89 @@ bool PngTarget::Open(const std::string& path, std::string* error)
     return true;
 }
 
+bool PngTarget::Follow(int* at, std::string* last, bool* isFile, std::string* error)
+{
+    // Each link's text is read relative to its own folder. /dev/stdout, /dev/fd/N and
+    // /proc/self/fd/N lead to this process's descriptor folder, whose links are not paths to
+    // follow: the descriptor itself is written to.
+    for (int links = 0;; ++links) {
+        if (IsOwnDescriptorFolder(*at)) {
+            int number = -1;
+            if (last->find_first_not_of("0123456789") != std::string::npos ||
+                std::sscanf(last->c_str(), "%d", &number) != 1)
+                return Fail(error, "not a descriptor of this process");
+            return OpenStream(number, error);
+        }
+        if (OnProcFilesystem(*at))
+            return Fail(error, "a file of /proc, not a regular file");
+        struct stat status;
+        if (fstatat(*at, last->c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+            *isFile = errno == ENOENT;  // a new file: a dangling link's target is created
+            return *isFile || Fail(error, std::strerror(errno));
+        }
+        if (S_ISREG(status.st_mode)) {
+            *isFile = true;
+            return true;
+        }
+        if (S_ISFIFO(status.st_mode) || S_ISCHR(status.st_mode)) {
+            // A stream: written in place, never replaced. A FIFO waits here for its reader.
+            stream = openat(*at, last->c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+            return stream >= 0 || Fail(error, std::strerror(errno));
+        }
+        if (!S_ISLNK(status.st_mode))
+            return Fail(error, "not a regular file, a FIFO or a character device");
+        std::string text, folderPath;
+        if (links == kMostLinks || !ReadLink(*at, *last, &text))
+            return Fail(error, std::strerror(links == kMostLinks ? ELOOP : errno));
+        if (!SplitPath(text, &folderPath, last))
+            return Fail(error, "not a regular file");
+        const int next = openat(*at, folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (next < 0)
+            return Fail(error, std::strerror(errno));
+        close(*at);
+        *at = next;
+    }
+}
+
+namespace {
+
+// Encodes the picture into STREAM and closes it; false with a reason.
+bool EncodeInto(std::FILE* stream, int width, int height, const std::vector<uint8_t>& rgb,
+                std::string* message)
+{
+    png_image image = ImageOf(width, height, PNG_FORMAT_RGB);
+    errno = 0;
+    bool ok = png_image_write_to_stdio(&image, stream, 0, rgb.data(), width * 3, nullptr) != 0 &&
+              std::fflush(stream) == 0;
+    *message = errno != 0 ? std::strerror(errno) : image.message;
+    png_image_free(&image);
+    if (std::fclose(stream) != 0 && ok) {
+        ok = false;
+        *message = std::strerror(errno);
+    }
+    return ok;
+}
+
+}  // namespace
+
 bool WritePng(const PngTarget& target, int width, int height, const std::vector<uint8_t>& rgb,
               std::string* error)
 {
     if (width <= 0 || height <= 0 || rgb.size() < size_t(width) * size_t(height) * 3)
         return Fail(error, "no picture");
+    const cleanup::FileSizeSignalIgnored fileSizeLimitIsAnError;
+    std::string message;
+    if (target.stream >= 0) {
+        const int copy = fcntl(target.stream, F_DUPFD_CLOEXEC, 0);
+        std::FILE* stream = copy >= 0 ? fdopen(copy, "wb") : nullptr;
+        if (!stream) {
+            const int why = errno;
+            if (copy >= 0)
+                close(copy);
+            return Fail(error, std::strerror(why));
+        }
+        return EncodeInto(stream, width, height, rgb, &message) || Fail(error, message);
+    }
     if (target.folder < 0)
         return Fail(error, "no target");
     mode_t mode = 0;
@@ -270,26 +318,21 @@ bool WritePng(const PngTarget& target, int width, int height, const std::vector<
     TemporaryFile temporary(target.folder);
     if (temporary.descriptor < 0)
         return Fail(error, std::strerror(errno));
-    std::FILE* stream = fdopen(temporary.descriptor, "wb");
+    const int copy = fcntl(temporary.descriptor, F_DUPFD_CLOEXEC, 0);
+    std::FILE* stream = copy >= 0 ? fdopen(copy, "wb") : nullptr;
     if (!stream) {
         const int why = errno;
-        close(temporary.descriptor);
-        temporary.Finish(target.folder, target.name, false);
+        if (copy >= 0)
+            close(copy);
+        temporary.Finish(target.name, false);
         return Fail(error, std::strerror(why));
     }
-
-    png_image image = ImageOf(width, height, PNG_FORMAT_RGB);
-    errno = 0;
-    bool ok = png_image_write_to_stdio(&image, stream, 0, rgb.data(), width * 3, nullptr) != 0 &&
-              std::fflush(stream) == 0 && fchmod(temporary.descriptor, mode) == 0 &&
-              fsync(temporary.descriptor) == 0;
-    std::string message = errno != 0 ? std::strerror(errno) : image.message;
-    png_image_free(&image);
-    if (std::fclose(stream) != 0 && ok) {
+    bool ok = EncodeInto(stream, width, height, rgb, &message);
+    if (ok && (fchmod(temporary.descriptor, mode) != 0 || fsync(temporary.descriptor) != 0)) {
         ok = false;
         message = std::strerror(errno);
     }
-    if (!temporary.Finish(target.folder, target.name, ok) && ok) {
+    if (!temporary.Finish(target.name, ok) && ok) {
         ok = false;
         message = std::strerror(errno);
     }

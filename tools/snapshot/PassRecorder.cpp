@@ -5,10 +5,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <utility>
 
 #include "app/Globals.h"
+#include "platform/offscreen/Offscreen.h"
 #include "texture/Texture.h"
 
 namespace {
@@ -27,20 +27,12 @@ std::vector<uint8_t> ReadBuffer(GLenum format, int channels, int* width, int* he
 {
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
-    const int w = std::max(1, int(viewport[2])), h = std::max(1, int(viewport[3]));
-    std::vector<uint8_t> bottomUp(size_t(w) * size_t(h) * size_t(channels));
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, w, h, format, GL_UNSIGNED_BYTE, bottomUp.data());
-    glPopClientAttrib();
-    std::vector<uint8_t> topDown(bottomUp.size());
-    const size_t row = size_t(w) * size_t(channels);
-    for (int y = 0; y < h; ++y)
-        std::memcpy(&topDown[size_t(y) * row], &bottomUp[size_t(h - 1 - y) * row], row);
-    *width = w;
-    *height = h;
-    return topDown;
+    *width = std::max(1, int(viewport[2]));
+    *height = std::max(1, int(viewport[3]));
+    return platform::offscreen::ReadPixelsTopDown(format, channels, *width, *height);
 }
+
+void Drop(std::vector<uint8_t>& pixels) { std::vector<uint8_t>().swap(pixels); }
 
 const char* Name(GLint value)
 {
@@ -201,13 +193,17 @@ bool IsMark(ScenePass pass)
 
 }  // namespace
 
-void PassRecorder::ReadPending()
+void PassRecorder::ReadPending(bool frameEnds)
 {
     PassPicture& picture = current.back();
     if (IsMark(picture.pass)) {
         stencil = ReadBuffer(GL_STENCIL_INDEX, 1, &picture.width, &picture.height);
-    } else {
-        picture.rgb = ReadBuffer(GL_RGB, 3, &picture.width, &picture.height);
+        return;
+    }
+    picture.rgb = ReadBuffer(GL_RGB, 3, &picture.width, &picture.height);
+    if (sink && !frameEnds) {
+        sink(current.size() - 1, picture);
+        Drop(picture.rgb);
     }
 }
 
@@ -226,7 +222,7 @@ void PassRecorder::PassBegins(ScenePass pass)
         return;
     }
     if (!current.empty())
-        ReadPending();
+        ReadPending(false);
     PassPicture picture;
     picture.pass = pass;
     picture.states.push_back(PassState::Read());
@@ -240,23 +236,39 @@ void PassRecorder::FrameEnds()
     inFrame = false;
     if (current.empty())
         return;
-    ReadPending();
-    // The marks over the finished frame, which is the last picture.
-    const PassPicture& last = current.back();
-    for (PassPicture& picture : current) {
+    ReadPending(true);
+    // The marks over the finished frame, which is the last picture. Handed over, the last
+    // picture's pixels become the marks' picture, each pixel changed in place.
+    PassPicture& last = current.back();
+    if (sink)
+        sink(current.size() - 1, last);
+    for (size_t index = 0; index + 1 < current.size(); ++index) {
+        PassPicture& picture = current[index];
         if (!IsMark(picture.pass))
             continue;
         const size_t pixels = size_t(picture.width) * size_t(picture.height);
         if (last.rgb.size() != pixels * 3 || stencil.size() != pixels)
             break;
-        picture.rgb.resize(pixels * 3);
+        if (sink)
+            picture.rgb = std::move(last.rgb);
+        else
+            picture.rgb = last.rgb;
         for (size_t i = 0; i < pixels; ++i) {
-            const uint8_t* p = &last.rgb[i * 3];
+            uint8_t* p = &picture.rgb[i * 3];
             const uint8_t grey = uint8_t((p[0] * 299 + p[1] * 587 + p[2] * 114) / 2000);
-            picture.rgb[i * 3 + 0] = (stencil[i] & 1) ? kMarkedLevel : grey;
-            picture.rgb[i * 3 + 1] = grey;
-            picture.rgb[i * 3 + 2] = (stencil[i] & 2) ? kMarkedLevel : grey;
+            p[0] = (stencil[i] & 1) ? kMarkedLevel : grey;
+            p[1] = grey;
+            p[2] = (stencil[i] & 2) ? kMarkedLevel : grey;
         }
+        if (sink) {
+            sink(index, picture);
+            Drop(picture.rgb);
+        }
+        break;  // one picture shows both marks
+    }
+    if (sink) {
+        Drop(last.rgb);
+        Drop(stencil);
     }
     finished = std::move(current);
     current.clear();

@@ -6,6 +6,7 @@
 #include <GL/gl.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,11 @@ class PassRecorder : public PassObserver {
 public:
     // Frames are recorded while this is set; each one replaces the last.
     bool recording = true;
+    // When set, each picture is handed over as soon as it is complete and its pixels are then
+    // dropped, so at most one full-size picture is held at a time: in drawing order, the last
+    // at the frame's end, then the shadow marks' (drawn from the last one's pixels). Pictures()
+    // then holds the states and sizes only.
+    std::function<void(size_t index, const PassPicture& picture)> sink;
 
     void PassBegins(ScenePass pass) override;
     void FrameEnds() override;
@@ -61,7 +67,7 @@ public:
     const std::vector<PassPicture>& Pictures() const { return finished; }
 
 private:
-    void ReadPending();
+    void ReadPending(bool frameEnds);
 
     std::vector<PassPicture> current, finished;
     std::vector<uint8_t> stencil;  // as the marks left it, top row first

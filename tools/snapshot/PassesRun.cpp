@@ -1,43 +1,61 @@
 // The --passes part of a corvane-snapshot run.
 #include "tools/snapshot/PassesRun.h"
 
-#include <unistd.h>
-
-#include "tools/snapshot/PassFiles.h"
-
-PassesRun::PassesRun(const std::string& given, int frames) : folder(given), lastFrame(frames - 1)
-{
-    if (folder.empty())
-        return;
-    if (folder[0] != '/') {
-        char here[4096];
-        if (getcwd(here, sizeof here))
-            folder = std::string(here) + "/" + folder;
-    }
-    recorder.recording = lastFrame == 0;  // the frame before the last switches it on
-    g_passObserver = &recorder;
-}
+#include "platform/offscreen/Offscreen.h"
 
 PassesRun::~PassesRun()
 {
-    if (g_passObserver == &recorder)
+    if (g_passObserver == this)
         g_passObserver = nullptr;
 }
 
-void PassesRun::BeforeSwap(int frame)
+bool PassesRun::Open(const std::string& given, int frames, std::string* error)
 {
-    if (folder.empty())
-        return;
-    // A paint between the two idle frames is recorded too, and replaced by the last frame.
-    if (frame == lastFrame - 1)
-        recorder.recording = true;
-    else if (frame == lastFrame)
-        recorder.recording = false;  // keeps this frame's pictures
+    if (given.empty())
+        return true;
+    if (!folder.Open(given, error))
+        return false;
+    on = true;
+    lastFrame = frames - 1;
+    recorder.recording = false;
+    recorder.sink = [this](size_t index, const PassPicture& picture) {
+        if (thumbnails.size() <= index)
+            thumbnails.resize(index + 1);
+        thumbnails[index] = Thumbnail(picture);
+        if (writeError.empty())
+            folder.WritePicture(index, picture, &writeError);
+    };
+    g_passObserver = this;
+    return true;
 }
 
-bool PassesRun::Write(std::string* error) const
+void PassesRun::PassBegins(ScenePass pass)
 {
-    if (folder.empty())
+    // Only the last idle frame: while it is drawn, that many idle frames have begun and its
+    // swap has not come yet. A paint (at start-up, or between idle frames) is left alone.
+    if (!recorder.recording && !lastFrameDone &&
+        platform::offscreen::IdleFramesBegun() == lastFrame + 1)
+        recorder.recording = true;
+    recorder.PassBegins(pass);
+}
+
+void PassesRun::FrameEnds() { recorder.FrameEnds(); }
+
+void PassesRun::BeforeSwap(int frame)
+{
+    if (on && frame == lastFrame) {
+        lastFrameDone = true;
+        recorder.recording = false;  // keeps this frame's pictures
+    }
+}
+
+bool PassesRun::Write(std::string* error)
+{
+    if (!on)
         return true;
-    return WritePassFiles(folder, recorder.Pictures(), lastFrame, error);
+    if (!writeError.empty()) {
+        *error = writeError;
+        return false;
+    }
+    return folder.Commit(recorder.Pictures(), thumbnails, lastFrame, error);
 }

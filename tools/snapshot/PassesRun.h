@@ -1,29 +1,41 @@
-// corvane-snapshot --passes DIR: observes the scene through the run's last frame and writes
-// that frame's pass pictures, passes.txt and sheet.png into DIR (PassFiles.h). Without DIR
-// it observes nothing: the scene then has no observer at all.
+// corvane-snapshot --passes DIR: observes the scene through the run's last idle frame only,
+// writes each of its pass pictures into DIR's staging folder as it is read (keeping only
+// the contact sheet's thumbnails), then passes.txt and sheet.png, and moves the set in
+// (PassFiles.h). Without DIR it observes nothing: the scene then has no observer at all.
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "tools/snapshot/PassFiles.h"
 #include "tools/snapshot/PassRecorder.h"
 
-class PassesRun {
+class PassesRun : private PassObserver {
 public:
-    // Takes DIR as given on the command line (empty: off) and resolves a relative DIR
-    // against the current folder, so construct it before the tool changes folder.
-    PassesRun(const std::string& folder, int frames);
-    ~PassesRun();
+    PassesRun() = default;
+    ~PassesRun() override;
     PassesRun(const PassesRun&) = delete;
     PassesRun& operator=(const PassesRun&) = delete;
 
-    // From the swap hook, with the idle frame's index: records only the last frame.
+    // Opens DIR as given on the command line (empty: off), before the tool changes folder,
+    // and starts observing; false with a reason when DIR cannot take the set (PassFolder).
+    bool Open(const std::string& folder, int frames, std::string* error);
+    // True when TARGET is a file of DIR's set, which --out must not name.
+    bool Holds(const PngTarget& target) const { return on && folder.Holds(target); }
+    // From the swap hook, with the idle frame's index: the last one ends the recording.
     void BeforeSwap(int frame);
-    // True when off; otherwise writes the files, false with a reason in *error.
-    bool Write(std::string* error) const;
-    const std::string& Folder() const { return folder; }
+    // True when off; otherwise moves the complete set in, false with a reason in *error.
+    bool Write(std::string* error);
 
 private:
-    std::string folder;  // absolute, or empty when off
-    int lastFrame;
+    void PassBegins(ScenePass pass) override;
+    void FrameEnds() override;
+
+    bool on = false;
+    int lastFrame = 0;
+    bool lastFrameDone = false;
+    PassFolder folder;
     PassRecorder recorder;
+    std::vector<PassPicture> thumbnails;
+    std::string writeError;  // the first picture that could not be written
 };

@@ -4,16 +4,19 @@
 // renderer that produced it. Message boxes go to stderr as
 // "[CAPTION] TEXT". The exit code is the application's, or 1 when the application ended
 // well but the run did not: it ended before its last frame, or the PNG could not be written;
-// 2, before anything runs, for a usage error, a size it cannot draw or an --out it cannot
-// place.
+// 2, before anything runs, for a usage error, a size it cannot draw, or an --out or --passes
+// it cannot write.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <GL/gl.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -45,28 +48,26 @@ void PrintMessageBoxes()
     }
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
-{
+// What a run holds from its start to its report.
+struct Run {
     SnapshotOptions options;
-    std::string error;
-    if (!ParseSnapshotOptions(argc, argv, &options, &error)) {
-        std::fprintf(stderr, "corvane-snapshot: %s\n%s", error.c_str(), kSnapshotUsage);
-        return 2;
-    }
-    PassesRun passes(options.passes, options.frames);  // before the change of folder
+    PngTarget out;
+    PassesRun passes;
+    std::vector<uint8_t> picture;  // the last frame, for --out
+    int pictureWidth = 0, pictureHeight = 0;
+    int framesDrawn = 0;
+    Clock::time_point firstFrameEnd, lastFrameEnd;
+    std::string renderer;
+};
 
-    if (options.help) {
-        std::fputs(kSnapshotUsage, stdout);
-        return 0;
-    }
-    // Sizes it cannot draw are refused before anything starts: the most it allows on a side,
-    // and the largest pbuffer the EGL display gives.
+// Sizes it cannot draw are refused before anything starts: the most it allows on a side,
+// and the largest pbuffer the EGL display gives.
+bool CheckSize(const SnapshotOptions& options)
+{
     if (options.width > kMostPixelsOnASide || options.height > kMostPixelsOnASide) {
         std::fprintf(stderr, "corvane-snapshot: --size %dx%d is too large: at most %d on a side\n",
                      options.width, options.height, kMostPixelsOnASide);
-        return 2;
+        return false;
     }
     int maxWidth = 0, maxHeight = 0;
     if (offscreen::MaxPbufferSize(&maxWidth, &maxHeight) &&
@@ -75,21 +76,47 @@ int main(int argc, char** argv)
                      "corvane-snapshot: --size %dx%d is too large: the EGL display's pbuffers "
                      "are at most %dx%d\n",
                      options.width, options.height, maxWidth, maxHeight);
-        return 2;
+        return false;
     }
-    // The output's folder is opened here, in the caller's working directory, before the run
-    // changes into --assets: a relative --out names the caller's file, whatever its length.
-    PngTarget out;
-    if (!options.out.empty() && !out.Open(options.out, &error)) {
+    return true;
+}
+
+// Everything the run writes is opened and tried here, in the caller's working directory,
+// before the run changes into --assets and before the first frame: a relative --out or
+// --passes names the caller's file, whatever the folder's length, and a target that cannot
+// be written is refused before any work.
+bool CheckTargets(Run& run)
+{
+    const SnapshotOptions& options = run.options;
+    std::string error;
+    if (!options.out.empty() && !run.out.Open(options.out, &error)) {
         std::fprintf(stderr, "corvane-snapshot: cannot write %s: %s\n", options.out.c_str(),
                      error.c_str());
-        return 2;
+        return false;
+    }
+    if (!run.passes.Open(options.passes, options.frames, &error)) {
+        std::fprintf(stderr, "corvane-snapshot: cannot write the passes: %s\n", error.c_str());
+        return false;
+    }
+    if (run.passes.Holds(run.out)) {
+        std::fprintf(stderr,
+                     "corvane-snapshot: --out %s is a file of the --passes set in %s; name "
+                     "another file\n",
+                     options.out.c_str(), options.passes.c_str());
+        return false;
     }
     if (chdir(options.assets.c_str()) != 0) {
         std::fprintf(stderr, "corvane-snapshot: cannot enter %s\n", options.assets.c_str());
-        return 2;
+        return false;
     }
+    return true;
+}
 
+// The scripted run: size, buffers, answer, frames, clock, commands and keys; and the swap
+// hook that times the frames, names the renderer and reads the last frame back.
+void Configure(Run& run)
+{
+    const SnapshotOptions& options = run.options;
     offscreen::Config config;
     config.clientWidth = options.width;
     config.clientHeight = options.height;
@@ -105,34 +132,32 @@ int main(int argc, char** argv)
     for (const SnapshotKeyHold& hold : options.keys)
         offscreen::ScheduleKeyHeld(hold.key, hold.from, hold.to);
 
-    const int lastFrame = options.frames - 1;
-    std::vector<uint8_t> picture;
-    int pictureWidth = 0, pictureHeight = 0;
-    int framesDrawn = 0;
-    Clock::time_point firstFrameEnd, lastFrameEnd;
-    std::string renderer;
-    offscreen::SetBeforeSwapHook([&](int frame) {
+    offscreen::SetBeforeSwapHook([&run](int frame) {
         if (frame < 0)
             return;  // a paint between idle frames
-        framesDrawn = frame + 1;
+        const int lastFrame = run.options.frames - 1;
+        run.framesDrawn = frame + 1;
         // The timing starts and ends at completed frames: a driver may still be drawing
         // frames whose commands were queued long ago (the swaps keep two in flight).
-        if (options.bench && (frame == 0 || frame == lastFrame))
+        if (run.options.bench && (frame == 0 || frame == lastFrame))
             glFinish();
-        lastFrameEnd = Clock::now();
+        run.lastFrameEnd = Clock::now();
         if (frame == 0) {
-            firstFrameEnd = lastFrameEnd;
+            run.firstFrameEnd = run.lastFrameEnd;
             const GLubyte* name = glGetString(GL_RENDERER);
-            renderer = name ? reinterpret_cast<const char*>(name) : "";
+            run.renderer = name ? reinterpret_cast<const char*>(name) : "";
         }
-        if (frame == lastFrame && !options.out.empty())
-            picture = offscreen::ReadBackBufferRgb(&pictureWidth, &pictureHeight);
-        passes.BeforeSwap(frame);
+        if (frame == lastFrame && !run.options.out.empty())
+            run.picture = offscreen::ReadBackBufferRgb(&run.pictureWidth, &run.pictureHeight);
+        run.passes.BeforeSwap(frame);
     });
+}
 
-    int exitCode = 0;
+// Starts the platform and runs the application to its end; its exit code.
+int RunApplication(int argc, char** argv, Run& run)
+{
     platform::Startup(&argc, argv);
-    if (!options.assetsGiven) {
+    if (!run.options.assetsGiven) {
         // The pictures are read from the working directory: say which, since a run from the
         // wrong one still ends well, with three error boxes. (After start-up: without a
         // display the run ends there with its one line.)
@@ -141,60 +166,118 @@ int main(int argc, char** argv)
                      here ? here : ".");
         std::free(here);
     }
+    int exitCode = 0;
     try {
         exitCode = CorvaneMain(&kCorvaneModule);
     } catch (const offscreen::ExitRequest& request) {
         exitCode = request.exitCode;
     }
-    if (options.bench && framesDrawn > 1 && framesDrawn < options.frames) {
+    if (run.options.bench && run.framesDrawn > 1 && run.framesDrawn < run.options.frames) {
         glFinish();  // the last frame drawn, with the little that shutting down queued after it
-        lastFrameEnd = Clock::now();
+        run.lastFrameEnd = Clock::now();
     }
+    return exitCode;
+}
+
+// The boxes, then the files: --out, then the passes. Every failure is one line on stderr;
+// false after one.
+bool WriteResults(Run& run)
+{
+    const SnapshotOptions& options = run.options;
     PrintMessageBoxes();
     if (!offscreen::DisplayAttempts().empty())
         std::fprintf(stderr, "corvane-snapshot: EGL displays tried: %s\n",
                      offscreen::DisplayAttempts().c_str());
-
-    // Every failure is one line on stderr and a non-zero exit: the application's own code
-    // when it has one, else 1.
-    bool failed = false;
-    if (framesDrawn < options.frames) {
+    std::string error;
+    if (run.framesDrawn < options.frames) {
         std::fprintf(stderr, "corvane-snapshot: the run ended after %d of %d frames%s%s\n",
-                     framesDrawn, options.frames,
+                     run.framesDrawn, options.frames,
                      options.out.empty() ? "" : "; nothing written to ", options.out.c_str());
-        failed = true;
-    } else if (!options.out.empty() &&
-               !WritePng(out, pictureWidth, pictureHeight, picture, &error)) {
+        return false;
+    }
+    if (!options.out.empty() &&
+        !WritePng(run.out, run.pictureWidth, run.pictureHeight, run.picture, &error)) {
         std::fprintf(stderr, "corvane-snapshot: cannot write %s: %s\n", options.out.c_str(),
                      error.c_str());
-        failed = true;
+        return false;
     }
-    if (!failed && !passes.Write(&error)) {
+    std::vector<uint8_t>().swap(run.picture);
+    if (!run.passes.Write(&error)) {
         std::fprintf(stderr, "corvane-snapshot: cannot write the passes: %s\n", error.c_str());
-        failed = true;
+        return false;
     }
+    return true;
+}
 
-    if (options.bench) {
-        // Timed from the completion of the first frame drawn to that of the last. Every
-        // figure names what produced it.
-        for (char& c : renderer)
-            c = c == '"' ? '\'' : c;
-        const char* platformName = offscreen::DisplayPlatformName();
-        char producer[400];
-        std::snprintf(producer, sizeof producer, "size=%dx%d platform=%s renderer=\"%s\"",
-                      options.width, options.height, *platformName ? platformName : "none",
-                      renderer.c_str());
-        if (framesDrawn < 2) {
-            std::printf("frames=%d no figure: timing needs at least 2 frames %s\n", framesDrawn,
-                        producer);
-        } else {
-            const double ms =
-                std::chrono::duration<double, std::milli>(lastFrameEnd - firstFrameEnd).count();
-            const double msPerFrame = ms / (framesDrawn - 1);
-            std::printf("frames=%d ms_per_frame=%.3f fps=%.1f %s\n", framesDrawn, msPerFrame,
-                        msPerFrame > 0.0 ? 1000.0 / msPerFrame : 0.0, producer);
-        }
+// The bench line, timed from the completion of the first frame drawn to that of the last;
+// every figure names what produced it. On stdout, or on stderr when the PNG goes to stdout.
+void PrintBench(const Run& run)
+{
+    std::string renderer = run.renderer;
+    for (char& c : renderer)
+        c = c == '"' ? '\'' : c;
+    const char* platformName = offscreen::DisplayPlatformName();
+    char producer[400];
+    std::snprintf(producer, sizeof producer, "size=%dx%d platform=%s renderer=\"%s\"",
+                  run.options.width, run.options.height, *platformName ? platformName : "none",
+                  renderer.c_str());
+    std::FILE* to = run.out.toStdout ? stderr : stdout;
+    if (run.framesDrawn < 2) {
+        std::fprintf(to, "frames=%d no figure: timing needs at least 2 frames %s\n",
+                     run.framesDrawn, producer);
+        return;
     }
+    const double ms =
+        std::chrono::duration<double, std::milli>(run.lastFrameEnd - run.firstFrameEnd).count();
+    const double msPerFrame = ms / (run.framesDrawn - 1);
+    std::fprintf(to, "frames=%d ms_per_frame=%.3f fps=%.1f %s\n", run.framesDrawn, msPerFrame,
+                 msPerFrame > 0.0 ? 1000.0 / msPerFrame : 0.0, producer);
+}
+
+// A full device or a closed descriptor on stdout is a failure of its own: one line.
+bool StdoutWritten()
+{
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return true;
+    std::fprintf(stderr, "corvane-snapshot: cannot write to the standard output: %s\n",
+                 std::strerror(errno));
+    return false;
+}
+
+// A closed standard descriptor would be taken by the next file opened (the X connection, say),
+// and what is printed would go there. Each closed one gets /dev/null opened read-only: reading
+// finds nothing, and writing fails (EBADF), as it does on the closed descriptor.
+void HoldClosedStandardDescriptors()
+{
+    for (int descriptor = 0; descriptor <= 2; ++descriptor)
+        if (fcntl(descriptor, F_GETFD) == -1 && errno == EBADF &&
+            open("/dev/null", O_RDONLY) != descriptor)
+            _exit(2);  // cannot happen: the lowest free descriptor is this one
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    HoldClosedStandardDescriptors();
+    Run run;
+    std::string error;
+    if (!ParseSnapshotOptions(argc, argv, &run.options, &error)) {
+        std::fprintf(stderr, "corvane-snapshot: %s\n%s", error.c_str(), kSnapshotUsage);
+        return 2;
+    }
+    if (run.options.help) {
+        std::fputs(kSnapshotUsage, stdout);
+        return StdoutWritten() ? 0 : 1;
+    }
+    if (!CheckTargets(run) || !CheckSize(run.options))
+        return 2;
+    Configure(run);
+    int exitCode = RunApplication(argc, argv, run);
+    bool failed = !WriteResults(run);
+    if (run.options.bench)
+        PrintBench(run);
+    failed = !StdoutWritten() || failed;
     offscreen::Teardown();
     if (exitCode == 0 && failed)
         exitCode = 1;

@@ -12,13 +12,14 @@ const char kSnapshotUsage[] =
     "usage: corvane-snapshot [--assets DIR] [--size WxH] [--frames N] [--step-ms MS]\n"
     "                        [--command COMMAND@FRAME]... [--key NAME@FROM:TO]...\n"
     "                        [--color-bits N] [--stencil-bits N] [--answer yes|no]\n"
-    "                        [--out FILE.png] [--bench] [--full-extent] [--help]\n"
+    "                        [--out FILE.png|-] [--bench] [--full-extent] [--help]\n"
     "                        [--passes DIR]\n"
     "  commands: about pause single-step exit change-shape rotate light1 light1-glass\n"
     "            light1-move light2 light2-glass light2-move shadow, or a numeric id;\n"
     "            FRAME is 0 to N-1, the command arrives before that frame\n"
     "  keys: left right up down home end, held in frames FROM to TO-1\n"
     "  --full-extent: draw every spot-light pass over its whole extent, unlimited\n"
+    "  --out -: the PNG on stdout (--bench then prints on stderr)\n"
     "  --passes DIR: the last frame pass by pass, NN-name.png each, passes.txt, sheet.png\n";
 
 namespace {
@@ -98,33 +99,81 @@ bool ParseCommandId(const std::string& name, unsigned* id)
     return true;
 }
 
+constexpr long kMaxFrames = 100000000;
+
+// One option with its value; false when the value is malformed or out of range.
+bool ParseValue(const std::string& option, const std::string& value, SnapshotOptions* options)
+{
+    if (option == "--assets") {
+        options->assets = value;
+        options->assetsGiven = true;
+        return true;
+    }
+    if (option == "--size")  // any positive size parses; main refuses what it cannot draw
+        return ParsePair(value, 'x', 1, 0x7FFFFFFF, &options->width, &options->height);
+    if (option == "--frames")
+        return ParseInt(value.c_str(), 1, kMaxFrames, &options->frames);
+    if (option == "--step-ms")
+        return ParseInt(value.c_str(), 0, 1000000, &options->stepMs);
+    if (option == "--command") {
+        SnapshotCommand command{};
+        const size_t at = value.find('@');
+        const bool ok = at != std::string::npos &&
+                        ParseCommandId(value.substr(0, at), &command.id) &&
+                        ParseInt(value.substr(at + 1).c_str(), 0, kMaxFrames, &command.frame);
+        if (ok)
+            options->commands.push_back(command);
+        return ok;
+    }
+    if (option == "--key") {
+        const size_t at = value.find('@');
+        SnapshotKeyHold hold{};
+        const bool ok = at != std::string::npos && ParseKeyName(value.substr(0, at), &hold.key) &&
+                        ParsePair(value.substr(at + 1), ':', 0, kMaxFrames, &hold.from, &hold.to) &&
+                        hold.from <= hold.to;
+        if (ok)
+            options->keys.push_back(hold);
+        return ok;
+    }
+    if (option == "--color-bits")
+        return ParseInt(value.c_str(), 1, 64, &options->colorBits);
+    if (option == "--stencil-bits")
+        return ParseInt(value.c_str(), 0, 255, &options->stencilBits);
+    if (option == "--answer") {
+        options->answerYes = value == "yes";
+        return value == "yes" || value == "no";
+    }
+    std::string& text = option == "--passes" ? options->passes : options->out;
+    text = value;
+    return !value.empty();
+}
+
+bool TakesValue(const std::string& option)
+{
+    static const char* const kValued[] = {"--assets",       "--size",  "--frames", "--step-ms",
+                                          "--command",      "--key",   "--color-bits",
+                                          "--stencil-bits", "--answer", "--out", "--passes"};
+    for (const char* name : kValued)
+        if (option == name)
+            return true;
+    return false;
+}
+
 }  // namespace
 
 bool ParseSnapshotOptions(int argc, char** argv, SnapshotOptions* options, std::string* error)
 {
-    constexpr long kMaxFrames = 100000000;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         if (option == "--help") {
             options->help = true;
             return true;
         }
-        if (option == "--bench") {
-            options->bench = true;
+        if (option == "--bench" || option == "--full-extent") {
+            (option == "--bench" ? options->bench : options->fullExtent) = true;
             continue;
         }
-        if (option == "--full-extent") {
-            options->fullExtent = true;
-            continue;
-        }
-        static const char* const kValued[] = {"--assets", "--size", "--frames", "--step-ms",
-                                               "--command", "--key", "--color-bits",
-                                               "--stencil-bits", "--answer", "--out",
-                                               "--passes"};
-        bool known = false;
-        for (const char* name : kValued)
-            known = known || option == name;
-        if (!known) {
+        if (!TakesValue(option)) {
             *error = "unknown option " + option;
             return false;
         }
@@ -133,47 +182,7 @@ bool ParseSnapshotOptions(int argc, char** argv, SnapshotOptions* options, std::
             return false;
         }
         const std::string value = argv[++i];
-        bool ok = true;
-        if (option == "--assets") {
-            options->assets = value;
-            options->assetsGiven = true;
-        } else if (option == "--size") {
-            // Any positive size parses; main refuses what cannot be drawn, in one line.
-            ok = ParsePair(value, 'x', 1, 0x7FFFFFFF, &options->width, &options->height);
-        } else if (option == "--frames") {
-            ok = ParseInt(value.c_str(), 1, kMaxFrames, &options->frames);
-        } else if (option == "--step-ms") {
-            ok = ParseInt(value.c_str(), 0, 1000000, &options->stepMs);
-        } else if (option == "--command") {
-            SnapshotCommand command{};
-            const size_t at = value.find('@');
-            ok = at != std::string::npos && ParseCommandId(value.substr(0, at), &command.id) &&
-                 ParseInt(value.substr(at + 1).c_str(), 0, kMaxFrames, &command.frame);
-            if (ok)
-                options->commands.push_back(command);
-        } else if (option == "--key") {
-            const size_t at = value.find('@');
-            SnapshotKeyHold hold{};
-            ok = at != std::string::npos && ParseKeyName(value.substr(0, at), &hold.key) &&
-                 ParsePair(value.substr(at + 1), ':', 0, kMaxFrames, &hold.from, &hold.to) &&
-                 hold.from <= hold.to;
-            if (ok)
-                options->keys.push_back(hold);
-        } else if (option == "--color-bits") {
-            ok = ParseInt(value.c_str(), 1, 64, &options->colorBits);
-        } else if (option == "--stencil-bits") {
-            ok = ParseInt(value.c_str(), 0, 255, &options->stencilBits);
-        } else if (option == "--answer") {
-            ok = value == "yes" || value == "no";
-            options->answerYes = value == "yes";
-        } else if (option == "--passes") {
-            ok = !value.empty();
-            options->passes = value;
-        } else {  // --out
-            ok = !value.empty();
-            options->out = value;
-        }
-        if (!ok) {
+        if (!ParseValue(option, value, options)) {
             *error = "bad value for " + option + ": '" + value + "'";
             return false;
         }

@@ -102,6 +102,39 @@ std::vector<Seed> Seeds(const Window (&windows)[2], float size)
     return seeds;
 }
 
+// The nearest seed of REGION to the pixel (px, py) and the distance from the pixel to the
+// boundary of that seed's cell: to each bisector between it and another seed of the region.
+float CellEdge(const std::vector<Seed>& seeds, int region, float px, float py, float size,
+               size_t* owner)
+{
+    std::vector<size_t> members;  // indices into seeds
+    std::vector<float> dx, dy;
+    size_t own = 0;                // index into members
+    float ownSq = 1e30f;
+    for (size_t i = 0; i < seeds.size(); ++i) {
+        if (seeds[i].region != region)
+            continue;
+        members.push_back(i);
+        dx.push_back(Wrapped(px, seeds[i].x, size));
+        dy.push_back(Wrapped(py, seeds[i].y, size));
+        const float d = dx.back() * dx.back() + dy.back() * dy.back();
+        if (d < ownSq) {
+            own = dx.size() - 1;
+            ownSq = d;
+        }
+    }
+    float cellEdge = 1e9f;
+    for (size_t i = 0; i < dx.size(); ++i) {
+        if (i == own)
+            continue;
+        const float d = dx[i] * dx[i] + dy[i] * dy[i];
+        const float apart = std::hypot(dx[i] - dx[own], dy[i] - dy[own]);
+        cellEdge = std::min(cellEdge, (d - ownSq) / (2.0f * apart));
+    }
+    *owner = members[own];
+    return cellEdge;
+}
+
 }  // namespace
 
 void PaintStainedGlass(Canvas& canvas)
@@ -129,32 +162,9 @@ void PaintStainedGlass(Canvas& canvas)
                     region = w;
                 toRim = std::min(toRim, std::fabs(d - rim));
             }
-            // Offsets from the pixel to every seed of its region; the nearest owns the pixel.
-            std::vector<size_t> members;  // indices into seeds
-            std::vector<float> dx, dy;
-            size_t own = 0;                // index into members
-            float ownSq = 1e30f;
-            for (size_t i = 0; i < seeds.size(); ++i) {
-                if (seeds[i].region != region)
-                    continue;
-                members.push_back(i);
-                dx.push_back(Wrapped(px, seeds[i].x, size));
-                dy.push_back(Wrapped(py, seeds[i].y, size));
-                const float d = dx.back() * dx.back() + dy.back() * dy.back();
-                if (d < ownSq) {
-                    own = dx.size() - 1;
-                    ownSq = d;
-                }
-            }
-            // Distance to the cell's boundary: to each bisector between it and another seed.
-            float cellEdge = 1e9f;
-            for (size_t i = 0; i < dx.size(); ++i) {
-                if (i == own)
-                    continue;
-                const float d = dx[i] * dx[i] + dy[i] * dy[i];
-                const float apart = std::hypot(dx[i] - dx[own], dy[i] - dy[own]);
-                cellEdge = std::min(cellEdge, (d - ownSq) / (2.0f * apart));
-            }
+            // The nearest seed of the region owns the pixel.
+            size_t owner = 0;
+            const float cellEdge = CellEdge(seeds, region, px, py, size, &owner);
             // Distance to the nearest lead, negative inside it.
             const float toLead = std::min(cellEdge - kLeadHalfWidth * scale,
                                           toRim - kRimHalfWidth * scale);
@@ -162,7 +172,7 @@ void PaintStainedGlass(Canvas& canvas)
             // Glass: brighter towards the middle of the cell, with a faint ripple.
             const float ripple = FractalNoise(px / 32.0f, py / 32.0f, 8, 8, 3, 97u);
             const float glow = 0.86f + 0.14f * SmoothStep(0.0f, 12.0f * scale, toLead);
-            const Color glass = Scale(seeds[members[own]].color, glow * (0.94f + 0.12f * ripple));
+            const Color glass = Scale(seeds[owner].color, glow * (0.94f + 0.12f * ripple));
             // Lead with a soft edge one pixel wide.
             const float lead = 1.0f - SmoothStep(-0.5f, 0.5f, toLead);
             canvas.Set(x, y, Mix(glass, kLead, lead));
