@@ -520,7 +520,7 @@ TEST_F(ApplicationTest, CommandsWhileAStartUpBoxIsOpenWaitForTheScene)
 
 TEST_F(ApplicationTest, ShadowIsGreyedWithFewerThanTwoStencilBits)
 {
-    for (int bits : {0, 1, 2}) {
+    for (int bits : {0, 1, 2, 3, 8}) {
         offscreen::Config config;
         config.grantedStencilBits = bits;
         config.idleFrameLimit = 2;

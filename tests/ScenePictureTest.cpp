@@ -7,6 +7,7 @@
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -312,6 +313,55 @@ TEST_F(ScenePictureTest, OneStencilBitKeepsLightTwoOnTheFloor)
     Image light1Shadowed = Draw();
     scene.shadow = 0;
     EXPECT_GT(Compare(Draw(), light1Shadowed).darker, 15);
+}
+
+// One stencil bit per shadowed light: two or more bits shadow both lights, as eight do; one
+// bit shadows light 1 alone, and the Shadow item is greyed; none shadows nothing. Each depth
+// is checked as it starts and in the frame after 60 steps.
+TEST_F(ScenePictureTest, EachStencilDepthShadowsTheLightsItHasBitsFor)
+{
+    struct Depth {
+        int bits;
+        int shadow;  // as it starts
+        bool shadowItemEnabled;
+    };
+    const Depth depths[] = {{8, 2, true}, {3, 2, true}, {2, 2, true}, {1, 1, false},
+                            {0, 0, false}};
+    Image eightBits, unshadowed;
+    for (const Depth& depth : depths) {
+        app->Shutdown();
+        app.reset();
+        offscreen::Config config;
+        config.grantedStencilBits = depth.bits;
+        light2Time = 0.0f;
+        Start(config);
+        EXPECT_EQ(SceneOf().shadow, depth.shadow) << depth.bits;
+        EXPECT_EQ(platform::IsMenuItemEnabled(platform::GetWindowMenu(app->window),
+                                              kCommandShadow),
+                  depth.shadowItemEnabled)
+            << depth.bits;
+        for (int step = 0; step < 60; ++step) {  // animated as the loop would, drawn once
+            offscreen::AdvanceTime(16);
+            app->Advance();
+        }
+        const Image frame = Draw();
+        if (depth.bits == 8) {
+            eightBits = frame;
+            SceneOf().shadow = 0;
+            unshadowed = Draw();
+            ASSERT_GT(Compare(unshadowed, eightBits).darker, 15) << "both shadows are in view";
+        } else if (depth.bits >= 2) {
+            EXPECT_TRUE(frame == eightBits) << depth.bits;
+        } else if (depth.bits == 1) {
+            // Light 2's shadow is lost, and nothing else: light 1's stays.
+            const Difference lost = Compare(eightBits, frame);
+            EXPECT_GT(lost.brighter, 15);
+            EXPECT_EQ(lost.darker, 0);
+            EXPECT_GT(Compare(unshadowed, frame).darker, 15) << "light 1's shadow";
+        } else {
+            EXPECT_TRUE(frame == unshadowed);
+        }
+    }
 }
 
 // A frame recorded pass by pass (corvane-snapshot --passes), by pass name.
