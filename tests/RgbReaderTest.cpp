@@ -233,6 +233,8 @@ TEST(RgbReader, RefusesDamagedRunLengthData)
         {{0x85, 1, 2, 3, 4, 5, 0}, RgbStatus::kInvalidFile},
         {{0x02, 5, 0x03, 6, 0}, RgbStatus::kInvalidFile},
         {{0x03, 5, 0x82, 6, 7, 0}, RgbStatus::kInvalidFile},
+        // Four one-pixel packets fill the row; a fifth in the bytes decoding reads is refused.
+        {{0x01, 1, 0x01, 2, 0x01, 3, 0x01, 4, 0x01, 5, 0}, RgbStatus::kInvalidFile},
     };
     for (const auto& [row, expected] : rows) {
         const Bytes file = withRow(row);
