@@ -10,7 +10,8 @@
 #   --build  that tree (default: SRC/build/release)
 #   --list   prints the faults and checks each applies, without building
 #   NUMBER   only these faults (1-based)
-# Prints one line per fault (caught, MISSED, or no build) and the score.
+# Prints one line per fault (caught, MISSED, or no build) and the score; each fault's build and
+# ctest output stay in BUILD/mutation-logs/NUMBER.log.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 src=$(cd "$here/../.." && pwd)
@@ -101,6 +102,8 @@ apply() {  # INDEX LINE: writes the file with that line changed (a new mtime, so
 }
 
 caught=0 missed=0 unbuilt=0 missing=()
+logs=$build/mutation-logs
+[[ $list -eq 1 ]] || mkdir -p "$logs"
 for i in "${!files[@]}"; do
   number=$((i + 1))
   if [[ ${#only[@]} -gt 0 ]] && ! printf '%s\n' "${only[@]}" | grep -qx "$number"; then
@@ -118,23 +121,22 @@ for i in "${!files[@]}"; do
   fi
   apply "$i" "$line"
   start=$SECONDS
-  if ! cmake --build "$build" -j2 >/tmp/mutation-build.$$ 2>&1; then
+  if ! cmake --build "$build" -j2 >"$logs/$number.log" 2>&1; then
     result="no build"
     unbuilt=$((unbuilt + 1))
   elif "$src/scripts/with-display.sh" ctest --test-dir "$build" -j2 --stop-on-failure \
-      --timeout 300 >/tmp/mutation-ctest.$$ 2>&1; then
+      --timeout 300 >>"$logs/$number.log" 2>&1; then
     result=MISSED
     missed=$((missed + 1))
     missing+=("$number")
   else
-    result="caught by $(sed -n '/tests FAILED:/,$p' /tmp/mutation-ctest.$$ |
+    result="caught by $(sed -n '/tests FAILED:/,$p' "$logs/$number.log" |
       grep -m1 -oE '[0-9]+ - [^ ]+ \(.*\)' | sed 's/^[0-9]* - //')"
     caught=$((caught + 1))
   fi
   restore
   echo "$number  $result  ($((SECONDS - start)) s)  $what"
 done
-rm -f /tmp/mutation-build.$$ /tmp/mutation-ctest.$$
 [[ $list -eq 1 ]] && exit 0
 cmake --build "$build" -j2 >/dev/null 2>&1 || echo "the tree does not build after the run" >&2
 total=$((caught + missed))
