@@ -1,9 +1,8 @@
 // What the rendered frame shows: shadows darken only the floor inside them, disabled lights
 // leave no trace, the glass colours the light's cone, textures are multiplied in, pausing
 // freezes the picture, the shapes cycle, each stencil depth shadows the lights it has bits for,
-// each pass adds its part, a frame leaves the GL state
-// as it found it, and limiting the spot lights' passes to what their cones reach changes no
-// pixel.
+// each pass adds its part, a frame leaves the GL state as it found it, and limiting the spot
+// lights' passes to what their cones reach changes no pixel.
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <gtest/gtest.h>
