@@ -226,6 +226,16 @@ TEST_F(ScenePictureTest, GlassColoursTheConeAndPlainLightDoesNot)
     EXPECT_GT(Saturation(glass, spot, 12), Saturation(plain, spot, 12) + 15.0);
     EXPECT_GT(MeanLuma(plain, spot, 12), MeanLuma(dark, spot, 12) + 20.0)
         << "without glass the light still falls on the floor";
+    // Seen from inside its beam, the lamp shows its pane only with the glass.
+    const Matrix4& m = scene.light1->modelMatrix;
+    scene.light1Enabled = 1;
+    scene.camera->target = Vector3(m[12], m[13], m[14]);
+    scene.camera->eye =
+        Vector3(m[12] + 40.0f * m[8], m[13] + 40.0f * m[9], m[14] + 40.0f * m[10]);
+    const Image paneless = Draw();
+    const WindowPoint lamp = Project(m[12], m[13], m[14]);
+    scene.light1Glass = 1;
+    EXPECT_GT(MeanDifference(Draw(), paneless, lamp, 8), 20.0);
 }
 
 TEST_F(ScenePictureTest, TexturesAreMultipliedIntoTheFloorAndTheShape)
