@@ -8,7 +8,11 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <iterator>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,6 +20,7 @@
 #include "app/Application.h"
 #include "app/Globals.h"
 #include "app/Resources.h"
+#include "objects/CShape.h"
 #include "platform/offscreen/Offscreen.h"
 #include "scene/Scene.h"
 
@@ -170,6 +175,35 @@ TEST_F(ApplicationTest, StartupFailuresComposeTheSystemTextAndExit)
               "Failed to set pixel format.\n\nNo EGL display is available.");
     EXPECT_EQ(offscreen::DisplayAttempts(), "no platform listed");
     EXPECT_STREQ(offscreen::DisplayPlatformName(), "");
+}
+
+// The manual's EXIT STATUS: every start-up failure ends with 255 (exit(-1) as the shell sees
+// it), whether the process is ended where it fails or the entry point returns. The missing
+// display and the lost X server are the end-to-end checks' (no-display.sh, corvane-window.sh).
+TEST_F(ApplicationTest, EveryStartUpFailureEndsWithStatus255)
+{
+    const std::pair<const char*, void (*)(offscreen::Config&)> cases[] = {
+        {"colour question answered No",
+         [](offscreen::Config& c) { c.grantedColorBits = 16, c.yesNoAnswer = platform::kAnswerNo; }},
+        {"window class", [](offscreen::Config& c) { c.failRegisterClass = true; }},
+        {"pixel format", [](offscreen::Config& c) { c.failSetPixelFormat = true; }},
+        {"rendering context", [](offscreen::Config& c) { c.failCreateContext = true; }},
+        {"no EGL display", [](offscreen::Config& c) { c.eglPlatforms = {}; }},
+    };
+    for (const auto& [name, fault] : cases) {
+        offscreen::Config config;
+        config.idleFrameLimit = 1;
+        fault(config);
+        offscreen::Configure(config);
+        int status = 0;
+        try {
+            status = CorvaneMain(&kCorvaneModule);
+        } catch (const offscreen::ExitRequest& request) {
+            status = request.exitCode;
+        }
+        EXPECT_EQ(status & 0xFF, 255) << name << " ended with " << status;
+        offscreen::Teardown();
+    }
 }
 
 // Surfaceless first; the device and the default display each give the same pbuffer, so a
@@ -329,6 +363,131 @@ TEST_F(ApplicationTest, AcceleratorsToggleFlagsAndGreyedItemsSendNothing)
     EXPECT_TRUE(app->paused);
 }
 
+// What a user can see change: the scene's flags, the shape, the pause, light 2's clock, the
+// idle frames run, and each menu item's check mark and greying.
+using Observed = std::map<std::string, double>;
+
+std::string Checked(unsigned id) { return "checked " + std::to_string(id); }
+std::string Enabled(unsigned id) { return "enabled " + std::to_string(id); }
+
+Observed Observe(const Application& app)
+{
+    const Scene& scene = *app.scene;
+    Observed seen = {
+        {"rotate", scene.rotate},
+        {"light1Enabled", scene.light1Enabled},
+        {"light1Glass", scene.light1Glass},
+        {"light1Moving", scene.light1Moving},
+        {"light2Enabled", scene.light2Enabled},
+        {"light2Glass", scene.light2Glass},
+        {"light2Moving", scene.light2Moving},
+        {"shadow", scene.shadow},
+        {"shape", scene.shape->shapeIndex},
+        {"paused", app.paused},
+        {"light2Time", light2Time},
+        {"frames", offscreen::IdleFramesBegun()},
+    };
+    platform::Menu* menu = platform::GetWindowMenu(app.window);
+    for (unsigned id = kCommandAbout; id <= kCommandShadow; ++id) {
+        seen[Checked(id)] = platform::IsMenuItemChecked(menu, id);
+        seen[Enabled(id)] = platform::IsMenuItemEnabled(menu, id);
+    }
+    return seen;
+}
+
+// The twelve keys as the menu shows them, and all that each may change.
+struct KeyCase {
+    platform::Key key;
+    const char* shown;  // the text after the tab in the menu item
+    unsigned id;
+    std::set<std::string> changes;
+};
+
+const KeyCase kKeyCases[] = {
+    {platform::Key::kEscape, "Esc", kCommandExit, {"frames", "light2Time"}},  // ends early
+    {platform::Key::kPause, "Pause", kCommandPause,
+     {"paused", "light2Time", Checked(kCommandPause), Enabled(kCommandSingleStep)}},
+    {platform::Key::kSpace, "Space", kCommandSingleStep, {"light2Time"}},  // while paused
+    {platform::Key::kF1, "F1", kCommandChangeShape, {"shape"}},
+    {platform::Key::kF2, "F2", kCommandRotate, {"rotate", Checked(kCommandRotate)}},
+    {platform::Key::kF3, "F3", kCommandShadow, {"shadow", Checked(kCommandShadow)}},
+    {platform::Key::kF5, "F5", kCommandLight1Enabled,
+     {"light1Enabled", Checked(kCommandLight1Enabled)}},
+    {platform::Key::kF6, "F6", kCommandLight1Glass, {"light1Glass", Checked(kCommandLight1Glass)}},
+    {platform::Key::kF7, "F7", kCommandLight1Move, {"light1Moving", Checked(kCommandLight1Move)}},
+    {platform::Key::kF9, "F9", kCommandLight2Enabled,
+     {"light2Enabled", "light2Time", Checked(kCommandLight2Enabled)}},
+    {platform::Key::kF10, "F10", kCommandLight2Glass,
+     {"light2Glass", Checked(kCommandLight2Glass)}},
+    {platform::Key::kF11, "F11", kCommandLight2Move,
+     {"light2Moving", "light2Time", Checked(kCommandLight2Move)}},
+};
+
+// The menu template's text of item `id`, or null.
+const char* MenuText(unsigned id)
+{
+    const platform::MenuTemplate& menu = kCorvaneModule.menus[0];
+    for (size_t i = 0; i < menu.count; ++i)
+        if (menu.entries[i].kind == platform::MenuEntry::kItem && menu.entries[i].id == id)
+            return menu.entries[i].text;
+    return nullptr;
+}
+
+// Every accelerator is the key its menu item shows after the tab, and pressing it through the
+// scripted keys changes exactly what its item's command changes. The Windows resource script
+// expands the same lists.
+TEST_F(ApplicationTest, EachKeyIsTheOneItsMenuItemShowsAndDoesOnlyItsCommand)
+{
+    const platform::AcceleratorTable* table =
+        platform::LoadAcceleratorTable(&kCorvaneModule, kAcceleratorResource);
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(table->count, std::size(kKeyCases));
+    for (size_t i = 0; i < table->count; ++i) {
+        const platform::Accelerator& accelerator = table->entries[i];
+        const auto known = std::find_if(std::begin(kKeyCases), std::end(kKeyCases),
+                                        [&](const KeyCase& c) { return c.key == accelerator.key; });
+        ASSERT_NE(known, std::end(kKeyCases)) << "key " << int(accelerator.key);
+        EXPECT_EQ(accelerator.id, known->id) << known->shown;
+        const char* text = MenuText(accelerator.id);
+        ASSERT_NE(text, nullptr) << known->shown;
+        const char* tab = std::strchr(text, '\t');
+        EXPECT_STREQ(tab ? tab + 1 : "", known->shown) << text;
+    }
+
+    // key at idle frame 2 of 3; Space, greyed while running, is pressed after Pause.
+    const auto run = [this](platform::Key key, bool pauseFirst) {
+        offscreen::Config config;
+        config.idleFrameLimit = 3;
+        offscreen::Configure(config);
+        light2Time = 0.0f;
+        if (pauseFirst)
+            offscreen::ScheduleCommand(1, kCommandPause);
+        offscreen::ScheduleKeyPress(2, key);
+        app = std::make_unique<Application>(&kCorvaneModule);
+        EXPECT_TRUE(app->Initialize());
+        app->Run();
+        const Observed seen = Observe(*app);
+        app->Shutdown();
+        app.reset();
+        return seen;
+    };
+    const Observed running = run(platform::Key::kNone, false);
+    const Observed paused = run(platform::Key::kNone, true);
+    for (const KeyCase& c : kKeyCases) {
+        const bool pauseFirst = c.key == platform::Key::kSpace;
+        const Observed before = pauseFirst ? paused : running;
+        const Observed after = run(c.key, pauseFirst);
+        std::set<std::string> changed;
+        for (const auto& [name, value] : after)
+            if (before.at(name) != value)
+                changed.insert(name);
+        std::string names;
+        for (const std::string& name : changed)
+            names += " [" + name + "]";
+        EXPECT_EQ(changed, c.changes) << c.shown << " changed" << names;
+    }
+}
+
 // A box of start-up runs a modal loop in which the menu can send commands: inside window
 // creation (the colour question: no menu fetched yet) and before the scene exists (a texture
 // error; this folder holds no pictures). They wait for the scene; About, Pause and Exit act.
@@ -363,7 +522,7 @@ TEST_F(ApplicationTest, CommandsWhileAStartUpBoxIsOpenWaitForTheScene)
 
 TEST_F(ApplicationTest, ShadowIsGreyedWithFewerThanTwoStencilBits)
 {
-    for (int bits : {0, 1, 2}) {
+    for (int bits : {0, 1, 2, 3, 8}) {
         offscreen::Config config;
         config.grantedStencilBits = bits;
         config.idleFrameLimit = 2;

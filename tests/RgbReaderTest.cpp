@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -224,6 +226,33 @@ TEST(RgbReader, RefusesDamagedRunLengthData)
     ExpectInvalid(withRow({0x84, 1, 2}), "literal beyond the stored row");
     ExpectInvalid(withRow({0x02, 5, 0x02}), "run without its value");
 
+    // Decoded into a row with guard bytes after it, so an overrun fails in every build, not
+    // only under the sanitizer: only a row that decodes to exactly the width is taken, and
+    // nothing is written past it.
+    const std::pair<Bytes, RgbStatus> rows[] = {
+        {{0x04, 5, 0}, RgbStatus::kOk},
+        {{0x84, 1, 2, 3, 4, 0}, RgbStatus::kOk},
+        {{0x05, 5, 0}, RgbStatus::kInvalidFile},
+        {{0x7F, 5, 0}, RgbStatus::kInvalidFile},
+        {{0x85, 1, 2, 3, 4, 5, 0}, RgbStatus::kInvalidFile},
+        {{0x02, 5, 0x03, 6, 0}, RgbStatus::kInvalidFile},
+        {{0x03, 5, 0x82, 6, 7, 0}, RgbStatus::kInvalidFile},
+        // Four one-pixel packets fill the row; a fifth in the bytes decoding reads is refused.
+        {{0x01, 1, 0x01, 2, 0x01, 3, 0x01, 4, 0x01, 5, 0}, RgbStatus::kInvalidFile},
+    };
+    for (const auto& [row, expected] : rows) {
+        const Bytes file = withRow(row);
+        MemoryByteSource source(file.data(), file.size());
+        RgbStatus status;
+        RgbFile* rgbFile = OpenRgbFile(source, &status);
+        ASSERT_NE(rgbFile, nullptr);
+        uint8_t guarded[4 + 16];
+        std::fill(std::begin(guarded), std::end(guarded), 0xCD);
+        EXPECT_EQ(ReadRgbRow(rgbFile, guarded, 0, 0), expected) << int(row[0]);
+        EXPECT_EQ(Bytes(guarded + 4, std::end(guarded)), Bytes(16, 0xCD)) << int(row[0]);
+        CloseRgbFile(rgbFile);
+    }
+
     // Table entries: a length beyond the packed-row buffer (256 x xsize bytes), a start or
     // an end beyond the file, a start near 2^32 whose end wraps around in 32 bits.
     const size_t startEntry = 512;
@@ -241,6 +270,16 @@ TEST(RgbReader, RefusesDamagedRunLengthData)
     file = withRow({0x04, 5, 0});
     Poke32(file, startEntry, 0xFFFFFFFE, true);
     ExpectInvalid(file, "start near 4 GiB");
+    // A stored row ending exactly at the end of the file is read; one byte longer is refused,
+    // also when it is longer than the bytes decoding reads (2 x xsize + 1).
+    for (const size_t stored : {3, 2 * 4 + 2}) {
+        Bytes row = {0x04, 5, 0};
+        row.resize(stored, 0xEE);
+        file = withRow(row);
+        EXPECT_EQ(Load(file).status, RgbStatus::kOk) << stored;
+        Poke32(file, lengthEntry, uint32_t(stored + 1), true);
+        ExpectInvalid(file, "a row one byte past the end, stored " + std::to_string(stored));
+    }
 
     // Tables larger than the file (ysize x zsize entries each) are refused before allocation.
     RgbFields tall = fields;

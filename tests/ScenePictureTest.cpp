@@ -1,8 +1,8 @@
 // What the rendered frame shows: shadows darken only the floor inside them, disabled lights
 // leave no trace, the glass colours the light's cone, textures are multiplied in, pausing
-// freezes the picture, the shapes cycle, each pass adds its part, a frame leaves the GL state
-// as it found it, and limiting the spot lights' passes to what their cones reach changes no
-// pixel.
+// freezes the picture, the shapes cycle, each stencil depth shadows the lights it has bits for,
+// each pass adds its part, a frame leaves the GL state as it found it, and limiting the spot
+// lights' passes to what their cones reach changes no pixel.
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <gtest/gtest.h>
@@ -227,6 +227,16 @@ TEST_F(ScenePictureTest, GlassColoursTheConeAndPlainLightDoesNot)
     EXPECT_GT(Saturation(glass, spot, 12), Saturation(plain, spot, 12) + 15.0);
     EXPECT_GT(MeanLuma(plain, spot, 12), MeanLuma(dark, spot, 12) + 20.0)
         << "without glass the light still falls on the floor";
+    // Seen from inside its beam, the lamp shows its pane only with the glass.
+    const Matrix4& m = scene.light1->modelMatrix;
+    scene.light1Enabled = 1;
+    scene.camera->target = Vector3(m[12], m[13], m[14]);
+    scene.camera->eye =
+        Vector3(m[12] + 40.0f * m[8], m[13] + 40.0f * m[9], m[14] + 40.0f * m[10]);
+    const Image paneless = Draw();
+    const WindowPoint lamp = Project(m[12], m[13], m[14]);
+    scene.light1Glass = 1;
+    EXPECT_GT(MeanDifference(Draw(), paneless, lamp, 8), 20.0);
 }
 
 TEST_F(ScenePictureTest, TexturesAreMultipliedIntoTheFloorAndTheShape)
@@ -314,6 +324,55 @@ TEST_F(ScenePictureTest, OneStencilBitKeepsLightTwoOnTheFloor)
     Image light1Shadowed = Draw();
     scene.shadow = 0;
     EXPECT_GT(Compare(Draw(), light1Shadowed).darker, 15);
+}
+
+// One stencil bit per shadowed light: two or more bits shadow both lights, as eight do; one
+// bit shadows light 1 alone, and the Shadow item is greyed; none shadows nothing. Each depth
+// is checked as it starts and in the frame after 60 steps.
+TEST_F(ScenePictureTest, EachStencilDepthShadowsTheLightsItHasBitsFor)
+{
+    struct Depth {
+        int bits;
+        int shadow;  // as it starts
+        bool shadowItemEnabled;
+    };
+    const Depth depths[] = {{8, 2, true}, {3, 2, true}, {2, 2, true}, {1, 1, false},
+                            {0, 0, false}};
+    Image eightBits, unshadowed;
+    for (const Depth& depth : depths) {
+        app->Shutdown();
+        app.reset();
+        offscreen::Config config;
+        config.grantedStencilBits = depth.bits;
+        light2Time = 0.0f;
+        Start(config);
+        EXPECT_EQ(SceneOf().shadow, depth.shadow) << depth.bits;
+        EXPECT_EQ(platform::IsMenuItemEnabled(platform::GetWindowMenu(app->window),
+                                              kCommandShadow),
+                  depth.shadowItemEnabled)
+            << depth.bits;
+        for (int step = 0; step < 60; ++step) {  // animated as the loop would, drawn once
+            offscreen::AdvanceTime(16);
+            app->Advance();
+        }
+        const Image frame = Draw();
+        if (depth.bits == 8) {
+            eightBits = frame;
+            SceneOf().shadow = 0;
+            unshadowed = Draw();
+            ASSERT_GT(Compare(unshadowed, eightBits).darker, 15) << "both shadows are in view";
+        } else if (depth.bits >= 2) {
+            EXPECT_TRUE(frame == eightBits) << depth.bits;
+        } else if (depth.bits == 1) {
+            // Light 2's shadow is lost, and nothing else: light 1's stays.
+            const Difference lost = Compare(eightBits, frame);
+            EXPECT_GT(lost.brighter, 15);
+            EXPECT_EQ(lost.darker, 0);
+            EXPECT_GT(Compare(unshadowed, frame).darker, 15) << "light 1's shadow";
+        } else {
+            EXPECT_TRUE(frame == unshadowed);
+        }
+    }
 }
 
 // A frame recorded pass by pass (corvane-snapshot --passes), by pass name.

@@ -93,6 +93,17 @@ TEST_F(TextureTest, ChoosesTheReaderByTheExactEnding)
     EXPECT_EQ(Pixels(*bmp), (Bytes{30, 20, 10, 128, 60, 50, 40, 128}));
     std::unique_ptr<Texture> rgb(Make(RgbFile("choose.rgb")));
     EXPECT_EQ(Pixels(*rgb), (Bytes{10, 20, 30, 128, 40, 50, 60, 128}));
+    // At the boundary: a name that is the ending alone, and one character more.
+    const std::filesystem::path here = std::filesystem::current_path();
+    std::filesystem::current_path(testing::TempDir());
+    for (const std::string name : {".bmp", "a.bmp", ".rgb", "a.rgb"}) {
+        const bool isBmp = name.back() == 'p';
+        isBmp ? BmpFile(name) : RgbFile(name);
+        std::unique_ptr<Texture> texture(Make(name));  // the bare name, read from here
+        std::filesystem::remove(name);
+        EXPECT_EQ(Pixels(*texture), isBmp ? Pixels(*bmp) : Pixels(*rgb)) << name;
+    }
+    std::filesystem::current_path(here);
     EXPECT_TRUE(MessageBoxes().empty());
 
     // The ending is compared case-sensitively; BMP bytes under an RGB name go to the RGB

@@ -78,6 +78,81 @@ RgbFile* Fail(RgbFile* rgbFile, RgbStatus* status, RgbStatus why)
     return nullptr;
 }
 
+// The first 12 bytes of the header: the magic, which gives the byte order, then the sizes.
+bool ReadHeader(RgbFile& file)
+{
+    uint8_t header[12];
+    if (!file.source->ReadAt(0, header, sizeof header))
+        return false;
+    file.magic = LoadLittle16(header);
+    uint16_t (*load16)(const uint8_t*) = nullptr;
+    if (file.magic == kMagicBigEndianFile)
+        load16 = LoadBig16;
+    else if (file.magic == kMagicLittleEndianFile)
+        load16 = LoadLittle16;
+    else
+        return false;
+    file.type = load16(header + 2);
+    file.dimension = load16(header + 4);
+    file.xsize = load16(header + 6);
+    file.ysize = load16(header + 8);
+    file.zsize = load16(header + 10);
+    return true;
+}
+
+// One byte per channel, sides within the limits, and the data in the file before any buffer
+// is sized by the header. Verbatim: the planes of the channels read. Run-length: both whole
+// tables, though only the entries of the channels read are loaded (the rows are checked as
+// read).
+bool SizesAccepted(const RgbFile& file, int32_t maxDimension, int64_t maxPixels)
+{
+    const bool twoBytesPerChannel = (file.type & 0xFF) == 2;
+    if (twoBytesPerChannel || file.xsize == 0 || file.ysize == 0 || file.zsize == 0 ||
+        file.xsize > maxDimension || file.ysize > maxDimension ||
+        int64_t(file.xsize) * file.ysize > maxPixels)
+        return false;
+    const uint64_t tableEntries = uint64_t(file.ysize) * file.zsize;
+    const uint64_t needed =
+        IsRunLength(file) ? kDataOffset + 2 * 4 * tableEntries
+                          : kDataOffset + uint64_t(ChannelsRead(file)) * file.ysize * file.xsize;
+    return needed <= file.source->Size();
+}
+
+bool AllocateRows(RgbFile& file)
+{
+    file.packedRow = AllocateArray<uint8_t>(MostDecodedBytes(file.xsize));
+    file.redRow = AllocateArray<uint8_t>(file.xsize);
+    file.greenRow = AllocateArray<uint8_t>(file.xsize);
+    file.blueRow = AllocateArray<uint8_t>(file.xsize);
+    return file.packedRow && file.redRow && file.greenRow && file.blueRow;
+}
+
+// Run-length only. Entry z x ysize + y belongs to row y of channel z, so the entries of the
+// channels read are the first `count` of each table; those of further channels are skipped.
+RgbStatus ReadRowTables(RgbFile& file)
+{
+    const uint64_t tableEntries = uint64_t(file.ysize) * file.zsize;
+    const size_t count = size_t(ChannelsRead(file)) * file.ysize;
+    file.rowStarts = AllocateArray<uint32_t>(count);
+    file.rowLengths = AllocateArray<uint32_t>(count);
+    if (!file.rowStarts || !file.rowLengths)
+        return RgbStatus::kOutOfMemory;
+    // Read as raw bytes, then decode in place in the file's byte order.
+    const size_t readBytes = 4 * count;
+    uint8_t* starts = reinterpret_cast<uint8_t*>(file.rowStarts.get());
+    uint8_t* lengths = reinterpret_cast<uint8_t*>(file.rowLengths.get());
+    if (!file.source->ReadAt(kDataOffset, starts, readBytes) ||
+        !file.source->ReadAt(kDataOffset + 4 * tableEntries, lengths, readBytes))
+        return RgbStatus::kInvalidFile;
+    uint32_t (*load32)(const uint8_t*) =
+        file.magic == kMagicBigEndianFile ? LoadBig32 : LoadLittle32;
+    for (size_t i = 0; i < count; ++i) {
+        file.rowStarts[i] = load32(starts + 4 * i);
+        file.rowLengths[i] = load32(lengths + 4 * i);
+    }
+    return RgbStatus::kOk;
+}
+
 }  // namespace
 
 RgbImage::~RgbImage()
@@ -94,69 +169,14 @@ RgbFile* OpenRgbFile(ByteSource& source, RgbStatus* status, int32_t maxDimension
         return nullptr;
     }
     rgbFile->source = &source;
-
-    uint8_t header[12];
-    if (!source.ReadAt(0, header, sizeof header))
+    if (!ReadHeader(*rgbFile) || !SizesAccepted(*rgbFile, maxDimension, maxPixels))
         return Fail(rgbFile, status, RgbStatus::kInvalidFile);
-    rgbFile->magic = LoadLittle16(header);
-    uint16_t (*load16)(const uint8_t*) = nullptr;
-    if (rgbFile->magic == kMagicBigEndianFile)
-        load16 = LoadBig16;
-    else if (rgbFile->magic == kMagicLittleEndianFile)
-        load16 = LoadLittle16;
-    else
-        return Fail(rgbFile, status, RgbStatus::kInvalidFile);
-    rgbFile->type = load16(header + 2);
-    rgbFile->dimension = load16(header + 4);
-    rgbFile->xsize = load16(header + 6);
-    rgbFile->ysize = load16(header + 8);
-    rgbFile->zsize = load16(header + 10);
-
-    const RgbFile& file = *rgbFile;
-    const bool twoBytesPerChannel = (file.type & 0xFF) == 2;
-    if (twoBytesPerChannel || file.xsize == 0 || file.ysize == 0 || file.zsize == 0 ||
-        file.xsize > maxDimension || file.ysize > maxDimension ||
-        int64_t(file.xsize) * file.ysize > maxPixels)
-        return Fail(rgbFile, status, RgbStatus::kInvalidFile);
-
-    // The data must be in the file before any buffer is sized by the header. Verbatim: the
-    // planes of the channels read. Run-length: both whole tables, though only the entries of
-    // the channels read are loaded (the rows are checked as read).
-    const uint64_t tableEntries = uint64_t(file.ysize) * file.zsize;
-    const uint64_t needed =
-        IsRunLength(file) ? kDataOffset + 2 * 4 * tableEntries
-                          : kDataOffset + uint64_t(ChannelsRead(file)) * file.ysize * file.xsize;
-    if (needed > source.Size())
-        return Fail(rgbFile, status, RgbStatus::kInvalidFile);
-
-    rgbFile->packedRow = AllocateArray<uint8_t>(MostDecodedBytes(file.xsize));
-    rgbFile->redRow = AllocateArray<uint8_t>(file.xsize);
-    rgbFile->greenRow = AllocateArray<uint8_t>(file.xsize);
-    rgbFile->blueRow = AllocateArray<uint8_t>(file.xsize);
-    if (!file.packedRow || !file.redRow || !file.greenRow || !file.blueRow)
+    if (!AllocateRows(*rgbFile))
         return Fail(rgbFile, status, RgbStatus::kOutOfMemory);
-
-    if (IsRunLength(file)) {
-        // Entry z x ysize + y belongs to row y of channel z, so the entries of the channels
-        // read are the first `count` of each table; those of further channels are skipped.
-        const size_t count = size_t(ChannelsRead(file)) * file.ysize;
-        rgbFile->rowStarts = AllocateArray<uint32_t>(count);
-        rgbFile->rowLengths = AllocateArray<uint32_t>(count);
-        if (!file.rowStarts || !file.rowLengths)
-            return Fail(rgbFile, status, RgbStatus::kOutOfMemory);
-        // Read as raw bytes, then decode in place in the file's byte order.
-        const size_t readBytes = 4 * count;
-        uint8_t* starts = reinterpret_cast<uint8_t*>(file.rowStarts.get());
-        uint8_t* lengths = reinterpret_cast<uint8_t*>(file.rowLengths.get());
-        if (!source.ReadAt(kDataOffset, starts, readBytes) ||
-            !source.ReadAt(kDataOffset + 4 * tableEntries, lengths, readBytes))
-            return Fail(rgbFile, status, RgbStatus::kInvalidFile);
-        uint32_t (*load32)(const uint8_t*) =
-            file.magic == kMagicBigEndianFile ? LoadBig32 : LoadLittle32;
-        for (size_t i = 0; i < count; ++i) {
-            file.rowStarts[i] = load32(starts + 4 * i);
-            file.rowLengths[i] = load32(lengths + 4 * i);
-        }
+    if (IsRunLength(*rgbFile)) {
+        const RgbStatus tables = ReadRowTables(*rgbFile);
+        if (tables != RgbStatus::kOk)
+            return Fail(rgbFile, status, tables);
     }
     *status = RgbStatus::kOk;
     return rgbFile;

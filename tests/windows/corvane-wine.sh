@@ -94,4 +94,35 @@ check 'title_has_rate 10' "once answered, the demo runs on"
 xdotool key Escape
 finish 10 "and ends with exit code 0"
 
+echo "== every key is the one its menu item shows"
+# The key text after the tab of each menu item in app/ResourceTables.h, the table the resource
+# script is built from, is pressed; Wine's accelerator trace names the command each key sends,
+# which must be that item's. Pause first (Space acts only while paused), Esc last.
+tables="$(dirname "$0")/../../app/ResourceTables.h"
+items=$(sed -n 's/.*ITEM("[^"]*\\t\([^"]*\)", \(IDM_[A-Z0-9_]*\)).*/\1 \2/p' "$tables")
+check '[ "$(echo "$items" | wc -l)" -eq 12 ]' "twelve menu items show a key"
+start "$assets" +accel
+find_window 30 || { fail "the window opens"; exit 1; }
+title_has_rate 30 >/dev/null
+ordered=$(echo "$items" | grep '^Pause '; echo "$items" | grep -v -e '^Pause ' -e '^Esc '
+          echo "$items" | grep '^Esc ')
+while read -r shown name; do
+    id=$(sed -n "s/^#define $name \([0-9]*\)\$/\1/p" "$tables")
+    case $shown in Esc) key=Escape ;; Space) key=space ;; *) key=$shown ;; esac
+    before=$(wc -l <"$work/out.log")
+    xdotool key "$key"
+    sent=
+    for _ in $(seq 30); do  # the trace of a loaded machine may come late
+        sleep 0.1
+        sent=$(tail -n +"$((before + 1))" "$work/out.log" | grep -io 'wparam=1[0-9a-f]\{4\}\b' |
+               tr 'A-Z' 'a-z' | sort -u | tr '\n' ' ')
+        [ -n "$sent" ] && break
+    done
+    sleep 0.3
+    sent=$(tail -n +"$((before + 1))" "$work/out.log" | grep -io 'wparam=1[0-9a-f]\{4\}\b' |
+           tr 'A-Z' 'a-z' | sort -u | tr '\n' ' ')
+    check '[ "$sent" = "$(printf "wparam=1%x " "$id")" ]' "$shown sends $name ($id): ${sent:-nothing}"
+done <<<"$ordered"
+finish 10 "Esc, the last of them, ends the demo with exit code 0"
+
 summary
