@@ -4,6 +4,7 @@
 // fuzzers; the replay tests run them through the fuzz targets in every build.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
