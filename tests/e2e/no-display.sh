@@ -29,13 +29,13 @@ truncate -s 1G "$work/huge-authority"
 free=$(free_display 1999 2099) && free=":$free"
 # A server that accepts connections and never answers, on the Linux abstract socket Xlib
 # tries first for a local display (no file needed).
-hang=
-for number in $(seq 2100 2199); do
-    if ! grep -q "@/tmp/.X11-unix/X$number\b" /proc/net/unix; then
-        hang=":$number"
-        break
-    fi
-done
+unused_abstract_display() {  # FROM TO: ":N" for the first N whose abstract socket is unbound
+    local number
+    for number in $(seq "$1" "$2"); do
+        grep -q "@/tmp/.X11-unix/X$number\b" /proc/net/unix || { echo ":$number"; return; }
+    done
+}
+hang=$(unused_abstract_display 2100 2199)
 perl -MIO::Socket::UNIX -e '
     my $server = IO::Socket::UNIX->new(Type => SOCK_STREAM(), Listen => 5,
                                        Local => "\0/tmp/.X11-unix/X$ARGV[0]") or die "$!\n";
@@ -44,13 +44,7 @@ perl -MIO::Socket::UNIX -e '
 listener=$!
 # A proxy to the live server that forwards one connection at a time: while one is forwarded,
 # the next are accepted and never answered. Each program's first connection is forwarded.
-proxy=
-for number in $(seq 2300 2399); do
-    if ! grep -q "@/tmp/.X11-unix/X$number\b" /proc/net/unix; then
-        proxy=":$number"
-        break
-    fi
-done
+proxy=$(unused_abstract_display 2300 2399)
 perl -MIO::Socket::UNIX -MIO::Select -MPOSIX=:sys_wait_h -e '
     my ($number, $real) = @ARGV;
     my $server = IO::Socket::UNIX->new(Type => SOCK_STREAM(), Listen => 5,
