@@ -100,6 +100,14 @@ else
     fail "held Left: $repeats repeats, $downs downs, $ups ups while held"
 fi
 expect '^held Left up' "released Left reads released"
+# The other camera keys each read held as themselves: a key read as another would turn the
+# camera the wrong way (Home moving away instead of nearer).
+for key in Up Down Home End; do
+    xdotool keydown "$key"
+    expect "^held $key down" "held $key reads held as $key"
+    xdotool keyup "$key"
+    expect "^held $key up" "released $key reads released"
+done
 # Without a window manager the keyboard follows the pointer: moving within the window keeps
 # a held key held, leaving the window gives the keyboard away, and the key reads released.
 xdotool keydown Right
