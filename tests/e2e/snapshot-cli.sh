@@ -184,13 +184,20 @@ left=$1
 check '[ "$code" -eq 1 ] && [ "$(wc -l <"$work/err")" -eq 1 ] && grep -q "File too large" "$work/err" &&
        [ ! -e "$left" ] && cmp -s "$work/frame.png" "$work/keep.png"' \
     "a file-size limit fails the write with one line, no temporary file and the old picture"
-# Out of memory is one line and exit 1, with the old picture kept.
-(ulimit -v 800000; exec "$snapshot" --assets "$assets" --size 4096x4096 --out "$work/keep.png") \
-    >"$work/out" 2>"$work/err"
-code=$?
-check '[ "$code" -eq 1 ] && [ "$(cat "$work/err")" = "corvane-snapshot: out of memory" ] &&
-       cmp -s "$work/frame.png" "$work/keep.png" && [ -z "$(ls -A "$work" | grep "^[.]corvane")" ]' \
-    "--size 4096x4096 under ulimit -v 800000: exit $code: $(head -c 100 "$work/err")"
+# Out of memory is one line and exit 1, with the old picture kept (a machine whose libraries
+# leave the picture room under the limit writes it). Not under AddressSanitizer, which
+# reserves terabytes of address space at start and reports running out itself.
+if ldd "$snapshot" | grep -q libasan; then
+    echo "SKIP out of memory under ulimit -v: the tool is built with AddressSanitizer"
+else
+    (ulimit -v 800000; exec "$snapshot" --assets "$assets" --size 4096x4096 --out "$work/keep.png") \
+        >"$work/out" 2>"$work/err"
+    code=$?
+    check '{ [ "$code" -eq 0 ] || { [ "$code" -eq 1 ] && cmp -s "$work/frame.png" "$work/keep.png" &&
+           [ "$(cat "$work/err")" = "corvane-snapshot: out of memory" ]; }; } &&
+           [ -z "$(ls -A "$work" | grep "^[.]corvane")" ]' \
+        "--size 4096x4096 under ulimit -v 800000: exit $code: $(head -c 100 "$work/err")"
+fi
 
 run --help
 check '[ "$code" -eq 0 ] && grep -q "^usage:" "$work/out" && grep -q "light2-glass" "$work/out"' \
