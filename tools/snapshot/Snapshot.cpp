@@ -181,7 +181,7 @@ int RunApplication(int argc, char** argv, Run& run)
     return exitCode;
 }
 
-// The boxes, then the files: --out, then the passes. Every failure is one line on stderr;
+// The boxes, then the files: the passes, then --out. Every failure is one line on stderr;
 // false after one.
 bool WriteResults(Run& run)
 {
@@ -197,16 +197,19 @@ bool WriteResults(Run& run)
                      options.out.empty() ? "" : "; nothing written to ", options.out.c_str());
         return false;
     }
-    if (!options.out.empty() &&
-        !run.out.Write(EncodePng(run.pictureWidth, run.pictureHeight, run.picture), &error)) {
-        std::fprintf(stderr, "corvane-snapshot: cannot write %s: %s\n", options.out.c_str(),
-                     error.c_str());
-        return false;
-    }
+    // Encoded first, so that memory running out changes no file.
+    const std::vector<uint8_t> png =
+        options.out.empty() ? std::vector<uint8_t>()
+                            : EncodePng(run.pictureWidth, run.pictureHeight, run.picture);
     std::vector<uint8_t>().swap(run.picture);
     if (!run.passes.Write(&error)) {
         std::fprintf(stderr, "corvane-snapshot: cannot write the passes in %s: %s\n",
                      options.passes.c_str(), error.c_str());
+        return false;
+    }
+    if (!options.out.empty() && !run.out.Write(png, &error)) {
+        std::fprintf(stderr, "corvane-snapshot: cannot write %s: %s\n", options.out.c_str(),
+                     error.c_str());
         return false;
     }
     return true;
