@@ -131,18 +131,21 @@ env -u DISPLAY -u WAYLAND_DISPLAY XDG_RUNTIME_DIR="$work/runtime" weston --no-co
 server=$!
 display=
 for _ in $(seq 100); do
-    display=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$work/weston.log" 2>/dev/null)
+    display=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$work/weston.log" \
+        2>/dev/null)
     [ -n "$display" ] || ! kill -0 "$server" 2>/dev/null && break
     sleep 0.1
 done
-check '[ -n "$display" ]' "weston ${version:-(missing)} --backend=$backend offers XWayland on ${display:-no display}"
+check '[ -n "$display" ]' \
+    "weston ${version:-(missing)} --backend=$backend offers XWayland on ${display:-no display}"
 if [ -n "$display" ]; then
     export DISPLAY=$display
     start "$assets"
     # Not find_window: Xwayland 22 crashes when a pointer is warped on a seat without one.
     title=
     for _ in $(seq 300); do
-        title=$(xdotool search --name '^Corvane \([0-9]+\.[0-9] fps\)   $' getwindowname 2>/dev/null)
+        title=$(xdotool search --name '^Corvane \([0-9]+\.[0-9] fps\)   $' getwindowname \
+            2>/dev/null)
         [ -n "$title" ] || ! kill -0 "$pid" 2>/dev/null && break
         sleep 0.1
     done

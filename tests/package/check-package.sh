@@ -104,7 +104,8 @@ for row in "0|--help" "2|--bogus" "2|$work/mine $work/mine" "2|$work/missing" "2
   said=$work/err quiet=$work/out
   [ "$expected" -eq 0 ] && said=$work/out quiet=$work/err
   check '[ "$code" -eq "$expected" ] && [ ! -s "$quiet" ] &&
-         grep -Eq "^(usage: corvane \[FOLDER\]|corvane: .*: (no such folder|not a folder))$" "$said" &&
+         grep -Eq "^(usage: corvane \[FOLDER\]|corvane: .*: (no such folder|not a folder))$" \
+           "$said" &&
          { [ "$code" -eq 0 ] || [ "$(wc -l <"$said")" -eq 1 ]; }' \
     "corvane ${arguments//$work\//}: exit $code: $(head -n 1 "$said")"
 done
@@ -115,7 +116,8 @@ starts_in() {
   (cd / && exec "$launcher" "${@:2}") >"$work/run.log" 2>&1 &
   pid=$!
   for _ in $(seq 100); do
-    xdotool search --name '^Corvane \([0-9]+\.[0-9] fps\)   $' >/dev/null 2>&1 && { title=yes; break; }
+    xdotool search --name '^Corvane \([0-9]+\.[0-9] fps\)   $' >/dev/null 2>&1 &&
+      { title=yes; break; }
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
   done
