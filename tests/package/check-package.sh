@@ -99,7 +99,7 @@ cp "$work"/prefix/share/corvane/*.bmp "$work/mine/"
 for row in "0|--help" "2|--bogus" "2|$work/mine $work/mine" "2|$work/missing" "2|$work/file"; do
   IFS='|' read -r expected arguments <<<"$row"
   read -ra words <<<"$arguments"
-  (cd / && exec "$launcher" "${words[@]}") >"$work/out" 2>"$work/err"
+  (cd / && exec timeout 10 "$launcher" "${words[@]}") >"$work/out" 2>"$work/err"
   code=$?
   said=$work/err quiet=$work/out
   [ "$expected" -eq 0 ] && said=$work/out quiet=$work/err
