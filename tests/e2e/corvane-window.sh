@@ -153,7 +153,7 @@ if [ -n "$display" ]; then
     xdotool key Escape
     finish 15 "Esc ends the demo with exit code 0"
 fi
-kill "$server"
+kill "$server" 2>/dev/null
 wait "$server"
 server=
 
