@@ -61,9 +61,10 @@ SharedState& Shared()
 }
 
 // ---- Start-up: the backend's display first, then GLUT. freeglut's solids refuse to draw
-// before glutInit, and on X glutInit opens a display of its own. GLUT is given the program's
-// name only: the program has no options, and an argument such as "-display" must not reach
-// GLUT, which would act on it. ----
+// before glutInit, and on X glutInit opens a display of its own; on a server without GLX it
+// would end the process with its own message, so it is left out there and the window's pixel
+// format fails instead. GLUT is given the program's name only: the program has no options,
+// and an argument such as "-display" must not reach GLUT, which would act on it. ----
 
 void Startup(int* argc, char** argv)
 {
@@ -71,10 +72,10 @@ void Startup(int* argc, char** argv)
     if (shared.startedUp)
         return;
     shared.programName = BaseName(argc && *argc > 0 && argv ? argv[0] : nullptr);
-    StartToolkit();
     char* glutArgv[] = {shared.programName.data(), nullptr};
     int glutArgc = 1;
-    glutInit(&glutArgc, glutArgv);
+    if (StartToolkit())
+        glutInit(&glutArgc, glutArgv);
     KeepLoadedLibrariesMapped();
     shared.startedUp = true;
 }

@@ -29,6 +29,7 @@ enum BackendError : unsigned {
     kErrorContextCreation,
     kErrorContextMismatch,
     kErrorMakeCurrent,
+    kErrorNoGlx,
 };
 
 struct GLContext {
@@ -87,6 +88,7 @@ struct PixelFormatEntry {
 // FltkMessageBox.cpp (message boxes).
 struct FltkState {
     bool displayReady = false;
+    bool glx = false;  // the X server offers GLX: StartToolkit asked it
     bool menuLabelTypeRegistered = false;
     std::vector<std::unique_ptr<PixelFormatEntry>> pixelFormats;  // index = position + 1
     std::vector<std::unique_ptr<GLContext>> contexts;

@@ -150,6 +150,8 @@ const PixelFormatEntry* FindPixelFormat(int index)
 int ChoosePixelFormat(Window*, const PixelFormat& request)
 {
     EnsureDisplay();
+    if (!State().glx)
+        return 0;
     for (const VisualRequest& candidate : RelaxedRequests(RequestFromFormat(request))) {
         std::vector<int> attributes;
         XVisualInfo* visual = nullptr;
@@ -199,7 +201,10 @@ bool SetPixelFormat(Window* record, int index, const PixelFormat&)
     }
     const PixelFormatEntry* entry = FindPixelFormat(index);
     if (!entry) {
-        RecordLastError(kErrorInvalidPixelFormat);
+        // The zero index ChoosePixelFormat gives when no visual has what the request asks for.
+        RecordLastError(index != 0       ? kErrorInvalidPixelFormat
+                        : State().glx ? kErrorVisualUnusable
+                                      : kErrorNoGlx);
         return false;
     }
     // A window's visual is fixed once chosen; a shown X window cannot change it.

@@ -211,10 +211,11 @@ void EnsureDisplay()
     state.displayReady = true;
 }
 
-void StartToolkit()
+bool StartToolkit()
 {
-    RequireXDisplay();
+    State().glx = RequireXDisplay(false);
     EnsureDisplay();
+    return State().glx;
 }
 
 // Every class is accepted: FLTK has no class registry of its own.
@@ -235,6 +236,7 @@ const char* OwnErrorText(unsigned code)
     case kErrorContextMismatch:
         return "The rendering context was made for another pixel format than the window's.";
     case kErrorMakeCurrent: return "GLX could not make the rendering context current.";
+    case kErrorNoGlx: return "The X server offers no OpenGL (GLX).";
     default: return nullptr;
     }
 }

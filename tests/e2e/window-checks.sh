@@ -8,7 +8,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/common.sh"
 work=$(mktemp -d)
 pid=
 menu_bar_height=25
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; xvfb_stop; rm -rf "$work"' EXIT
 
 find_window() {  # find_window SECONDS [TITLE-PATTERN]: waits for the main window; sets wid, pointer in it
     wid=
