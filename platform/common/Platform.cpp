@@ -37,18 +37,16 @@ MessageBoxRequest::Icon IconOfStyle(unsigned style)
     }
 }
 
-// Applies `change` to item `id`; a change shows in the toolkit's menu while the window lives.
+// Applies `change` to item `id` and shows it in the toolkit's menu while the window lives
+// (the toolkit redraws only what changed).
 template <typename Change>
 void UpdateMenuItem(Menu* menu, unsigned id, Change change)
 {
     MenuItemState* item = menu ? menu->Find(id) : nullptr;
     if (!item)
         return;
-    const MenuItemState before = *item;
     change(*item);
-    if ((item->checked != before.checked || item->enabled != before.enabled ||
-         item->checkable != before.checkable) &&
-        IsLiveWindow(menu->window))
+    if (IsLiveWindow(menu->window))
         MirrorMenuItem(*menu->window, *item);
 }
 

@@ -149,7 +149,6 @@ const PixelFormatEntry* FindPixelFormat(int index)
 
 int ChoosePixelFormat(Window*, const PixelFormat& request)
 {
-    EnsureDisplay();
     if (!State().glx)
         return 0;
     for (const VisualRequest& candidate : RelaxedRequests(RequestFromFormat(request))) {
@@ -207,17 +206,7 @@ bool SetPixelFormat(Window* record, int index, const PixelFormat&)
                                       : kErrorNoGlx);
         return false;
     }
-    // A window's visual is fixed once chosen; a shown X window cannot change it.
-    if (window->pixelFormat != 0) {
-        if (window->pixelFormat == index)
-            return true;
-        RecordLastError(kErrorPixelFormatAlreadySet);
-        return false;
-    }
-    if (!Fl_Gl_Window::can_do(entry->attributes.data())) {
-        RecordLastError(kErrorVisualUnusable);
-        return false;
-    }
+    // Set once, before the window is shown: FLTK makes the X window with this visual.
     window->view->mode(entry->attributes.data());
     window->pixelFormat = index;
     return true;
@@ -241,7 +230,7 @@ GLContext* CreateGLContext(Window* record)
         return nullptr;
     }
     auto& contexts = State().contexts;
-    contexts.push_back(std::make_unique<GLContext>(GLContext{handle, window->pixelFormat}));
+    contexts.push_back(std::make_unique<GLContext>(GLContext{handle}));
     // FLTK binds this context, not one of its own, should it ever make the window current;
     // the context stays ours (FLTK does not destroy it with the window).
     window->view->context(handle, 0);
@@ -253,7 +242,6 @@ GLContext* CreateGLContext(Window* record)
 // first GL call (the application makes none between creating and showing its window).
 bool MakeCurrent(Window* record, GLContext* context)
 {
-    EnsureDisplay();
     FltkWindow* window = Fltk(record);
     if (!context) {
         glXMakeCurrent(fl_display, None, nullptr);
@@ -263,10 +251,6 @@ bool MakeCurrent(Window* record, GLContext* context)
     }
     if (!IsLiveWindow(window)) {
         RecordLastError(kErrorInvalidWindow);
-        return false;
-    }
-    if (context->pixelFormat != window->pixelFormat) {
-        RecordLastError(kErrorContextMismatch);
         return false;
     }
     window->context = context;
