@@ -31,8 +31,7 @@ namespace platform {
 // values never reach it. The backends number theirs from kBackendErrorBase.
 inline constexpr unsigned kPlatformErrorBase = 0x20000000;
 enum PlatformError : unsigned {
-    kErrorInvalidClass = kPlatformErrorBase + 1,
-    kErrorUnknownClass,
+    kErrorUnknownClass = kPlatformErrorBase + 1,
     kErrorInvalidWindow,
 };
 inline constexpr unsigned kBackendErrorBase = kPlatformErrorBase + 0x100;

@@ -81,7 +81,6 @@ void Startup(int* argc, char** argv)
 const char* PlatformErrorText(unsigned code)
 {
     switch (code) {
-    case kErrorInvalidClass: return "The window class has no name or no window procedure.";
     case kErrorUnknownClass: return "No window class of that name is registered.";
     case kErrorInvalidWindow: return "The window does not exist or has been destroyed.";
     default: return code >= kBackendErrorBase ? OwnErrorText(code) : nullptr;
@@ -92,10 +91,6 @@ const char* PlatformErrorText(unsigned code)
 
 bool RegisterWindowClass(const WindowClass& windowClass)
 {
-    if (!windowClass.className || !windowClass.className[0] || !windowClass.windowProc) {
-        RecordLastError(kErrorInvalidClass);
-        return false;
-    }
     const RegisteredClass entry{windowClass.className, windowClass.windowProc,
                                 windowClass.instance, windowClass.menuResource,
                                 windowClass.iconResource};

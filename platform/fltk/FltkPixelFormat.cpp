@@ -156,13 +156,7 @@ int ChoosePixelFormat(Window*, const PixelFormat& request)
         XVisualInfo* visual = nullptr;
         if (!FindVisual(candidate, &attributes, &visual))
             continue;
-        // The same request gives the same index every time.
         auto& formats = State().pixelFormats;
-        for (size_t i = 0; i < formats.size(); ++i)
-            if (formats[i]->attributes == attributes) {
-                XFree(visual);
-                return int(i + 1);
-            }
         auto entry = std::make_unique<PixelFormatEntry>();
         entry->attributes = std::move(attributes);
         entry->visual = visual;
