@@ -3,9 +3,9 @@
 # ImageMagick: title with the frame rate, the icon, the menu bar, every accelerator, a picture
 # that is neither black nor still, Esc and the close box, the aspect after a resize, the
 # message boxes for About and a missing texture, centred over the window, command-line
-# arguments left alone, the exit code when the X server goes away, and the demo under a
-# Wayland desktop through XWayland. Without a window manager the keyboard follows the
-# pointer, so the pointer is kept in the client area.
+# arguments left alone, the Error box on a server without GLX, the exit code when the X server
+# goes away, and the demo under a Wayland desktop through XWayland. Without a window manager
+# the keyboard follows the pointer, so the pointer is kept in the client area.
 # Usage: corvane-window.sh CORVANE FLTK_SMOKE ASSETS_DIR   (needs DISPLAY)
 set -u
 corvane=$1
@@ -95,6 +95,23 @@ check 'title_has_rate 10' "once answered, the demo runs on"
 xdotool key Escape
 finish 15 "and ends with exit code 0"
 
+echo "== an X server without GLX"
+# The pixel format fails: the Error box, exit code 255 once it is answered, and nothing on
+# stderr (freeglut would print its own message and end with 1).
+xvfb_start 2300 2399 -screen 0 800x600x24 -extension GLX
+(cd "$assets" && DISPLAY="$xvfb_display" exec "$corvane") >"$work/no-glx.log" 2>&1 &
+pid=$!
+DISPLAY=$xvfb_display find_box Error 30
+check '[ -n "$box" ]' "a dialog captioned Error says the pixel format failed"
+[ -n "$box" ] && DISPLAY=$xvfb_display xdotool mousemove --window "$box" 20 20 sleep 0.3 key Return
+finish 15 "once answered, the demo ends with exit code 255" 255
+check '[ ! -s "$work/no-glx.log" ]' "and prints nothing: $(head -c 160 "$work/no-glx.log")"
+# The system's text that box shows, as the FLTK backend gives it.
+DISPLAY=$xvfb_display timeout 20 "$smoke" >"$work/no-glx.log" 2>&1
+check 'grep -qx "SetPixelFormat failed: The X server offers no OpenGL (GLX)." "$work/no-glx.log"' \
+    "the reason: $(grep -m1 failed "$work/no-glx.log")"
+xvfb_stop
+
 echo "== losing the X server"
 # On an X server of its own, ended under the running demo: it ends as its manual page says.
 xvfb_start 2300 2399 -screen 0 800x600x24
@@ -107,6 +124,7 @@ for _ in $(seq 300); do
 done
 kill "$xvfb_pid"
 wait "$xvfb_pid" 2>/dev/null
+xvfb_pid=
 code=
 for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 if ! kill -0 "$pid" 2>/dev/null; then wait "$pid"; code=$?; fi

@@ -10,7 +10,7 @@ work=$(mktemp -d)
 pid=
 server=
 menu_bar_height=25
-trap 'for p in $pid $server; do kill "$p" 2>/dev/null; done; rm -rf "$work"' EXIT
+trap 'for p in $pid $server; do kill "$p" 2>/dev/null; done; xvfb_stop; rm -rf "$work"' EXIT
 
 find_window() {  # find_window SECONDS [TITLE-PATTERN]: waits for the main window; sets wid, pointer in it
     wid=
