@@ -245,7 +245,8 @@ void CloseFile(File* file);
 // Once, before the application starts: opens the display and starts the toolkit and GLUT.
 // Only argv[0] is read (the program's name, for start-up messages): the program has no
 // options, and its arguments reach neither GLUT nor the toolkit. Without a display it says so
-// on stderr in one line and ends the process with exit code -1.
+// on stderr in one line and ends the process with exit code -1. On an X server without OpenGL
+// (GLX) the fltk backend's pixel format fails; the offscreen backend refuses as without one.
 void Startup(int* argc, char** argv);
 
 }  // namespace platform

@@ -13,9 +13,11 @@ group_packages() {
             libgl-dev libglu1-mesa-dev freeglut3-dev libegl-dev libegl-mesa0 libgl1-mesa-dri \
             libfltk1.3-dev fluid libpng-dev ;;
     # The test suites: GoogleTest, a private X server, xdotool and ImageMagick for the real
-    # window, stb_image for the texture benchmark built beside the tests, Python for the
-    # check of bench/light-passes.py's own command line.
-    test) echo libgtest-dev libstb-dev xvfb xauth x11-utils xdotool imagemagick python3 ;;
+    # window, weston and XWayland for it under a Wayland desktop, stb_image for the texture
+    # benchmark built beside the tests, Python for the check of bench/light-passes.py's own
+    # command line.
+    test) echo libgtest-dev libstb-dev xvfb xauth x11-utils xdotool imagemagick weston xwayland \
+            python3 ;;
     # The Debian package and its checks.
     package) echo dpkg-dev file lintian desktop-file-utils appstream ;;
     # The Windows cross build and its tests under Wine.

@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,6 +24,7 @@
 #include "objects/CShape.h"
 #include "platform/offscreen/Offscreen.h"
 #include "scene/Scene.h"
+#include "tools/snapshot/SnapshotOptions.h"
 
 namespace {
 
@@ -486,6 +488,45 @@ TEST_F(ApplicationTest, EachKeyIsTheOneItsMenuItemShowsAndDoesOnlyItsCommand)
             names += " [" + name + "]";
         EXPECT_EQ(changed, c.changes) << c.shown << " changed" << names;
     }
+}
+
+// Every command name that corvane-snapshot's --help lists is the menu item the user knows by
+// that name. The names are read from the help text, so a name listed there without a row here
+// fails, and so does one that parses to another command.
+TEST_F(ApplicationTest, EachCommandNameTheSnapshotHelpListsIsItsMenuItem)
+{
+    const std::map<std::string, std::string> kItems = {
+        {"about", "About..."},
+        {"pause", "&Pause \tPause"},
+        {"single-step", "&Single Step \tSpace"},
+        {"exit", "&Exit \tEsc"},
+        {"change-shape", "Change Shape \tF1"},
+        {"rotate", "Rotate \tF2"},
+        {"light1", "Enabled \tF5"},
+        {"light1-glass", "Stained Glass \tF6"},
+        {"light1-move", "Move \tF7"},
+        {"light2", "Enabled \tF9"},
+        {"light2-glass", "Stained Glass \tF10"},
+        {"light2-move", "Move \tF11"},
+        {"shadow", "Shadow \tF3"},
+    };
+    const std::string usage = kSnapshotUsage;
+    const size_t from = usage.find("commands:") + std::strlen("commands:");
+    std::istringstream listed(usage.substr(from, usage.find(", or a numeric id") - from));
+    size_t count = 0;
+    for (std::string name; listed >> name; ++count) {
+        std::string argument = name + "@0";
+        char program[] = "corvane-snapshot", option[] = "--command";
+        char* argv[] = {program, option, argument.data()};
+        SnapshotOptions options;
+        std::string error;
+        ASSERT_TRUE(ParseSnapshotOptions(3, argv, &options, &error)) << name << ": " << error;
+        const char* text = MenuText(options.commands.at(0).id);
+        const auto row = kItems.find(name);
+        EXPECT_EQ(text ? text : "(no item)", row != kItems.end() ? row->second : "(no row)")
+            << name;
+    }
+    EXPECT_EQ(count, kItems.size()) << "names listed by --help";
 }
 
 // A box of start-up runs a modal loop in which the menu can send commands: inside window

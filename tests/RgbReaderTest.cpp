@@ -32,11 +32,12 @@ struct Loaded {
     }
 };
 
-Loaded Load(const Bytes& file, int32_t maxDimension = kMaxImageDimension)
+Loaded Load(const Bytes& file, int32_t maxDimension = kMaxImageDimension,
+            int64_t maxPixels = kMaxImagePixels)
 {
     MemoryByteSource source(file.data(), file.size());
     Loaded loaded;
-    loaded.image = LoadRgbImage(source, &loaded.status, maxDimension);
+    loaded.image = LoadRgbImage(source, &loaded.status, maxDimension, maxPixels);
     return loaded;
 }
 
@@ -100,10 +101,16 @@ TEST(RgbReader, ReadsVerbatimFilesInBothByteOrders)
         EXPECT_EQ(loaded.image->height, 2);
         EXPECT_EQ(loaded.Pixels(), kPixels) << "bigEndian " << bigEndian;
     }
-    // The low byte of `type` is the depth; only 2 (two bytes per channel) is refused.
+    // The low byte of `type` is the depth; only 2 (two bytes per channel) is refused, not 3.
+    // The high byte is the storage: only 1 is run-length, 2 is verbatim.
     RgbFields deep;
     deep.bytesPerChannel = 2;
     ExpectInvalid(MakeRgbVerbatim(deep, CountingBytes(24)), "two bytes per channel");
+    deep.bytesPerChannel = 3;
+    Bytes file = MakeRgbVerbatim(deep, kPlanes);
+    EXPECT_EQ(Load(file).Pixels(), kPixels) << "depth 3";
+    file[2] = 2;
+    EXPECT_EQ(Load(file).Pixels(), kPixels) << "storage 2";
 }
 
 TEST(RgbReader, ReadsRunLengthFilesInBothByteOrders)
@@ -168,12 +175,15 @@ TEST(RgbReader, GreyAndFourChannelFiles)
 
 TEST(RgbReader, RefusesBadHeaders)
 {
-    Bytes file = MakeRgbVerbatim(RgbFields{}, kPlanes);
-    file[0] = file[1] = 0;
-    ExpectInvalid(file, "magic 00 00");
-    file[0] = 0xDA;
-    file[1] = 0xDA;
-    ExpectInvalid(file, "magic DA DA");
+    // The magic 474 one step off, and other values, in a file of either byte order.
+    for (const bool bigEndian : {true, false})
+        for (const uint16_t magic : {0, 473, 475, 0xDADA}) {
+            RgbFields fields;
+            fields.bigEndian = bigEndian;
+            fields.magic = magic;
+            ExpectInvalid(MakeRgbVerbatim(fields, kPlanes),
+                          "magic " + std::to_string(magic) + (bigEndian ? " big" : " little"));
+        }
 
     const auto variant = [](auto change) {
         RgbFields fields;
@@ -183,6 +193,7 @@ TEST(RgbReader, RefusesBadHeaders)
     ExpectInvalid(variant([](RgbFields& f) { f.zsize = 0; }), "zsize 0");
     ExpectInvalid(variant([](RgbFields& f) { f.xsize = 0; }), "xsize 0");
     ExpectInvalid(variant([](RgbFields& f) { f.ysize = 0; }), "ysize 0");
+    EXPECT_EQ(Load(variant([](RgbFields& f) { f.xsize = 1; })).status, RgbStatus::kOk);
 
     // The size cap applies before any buffer is sized from the header.
     RgbFields wide;
@@ -190,9 +201,16 @@ TEST(RgbReader, RefusesBadHeaders)
     wide.ysize = 1;
     wide.zsize = 1;
     ExpectInvalid(MakeRgbVerbatim(wide, Bytes(wide.xsize, 9)), "xsize over the cap");
-    wide.xsize = 8;
-    EXPECT_EQ(Load(MakeRgbVerbatim(wide, Bytes(8, 9)), 8).status, RgbStatus::kOk);
-    EXPECT_EQ(Load(MakeRgbVerbatim(wide, Bytes(8, 9)), 7).status, RgbStatus::kInvalidFile);
+    // Smaller caps: each side, then the pixel count, at the cap and one past it.
+    for (const auto& [x, y] : {std::pair{8, 1}, std::pair{1, 8}}) {
+        wide.xsize = uint16_t(x);
+        wide.ysize = uint16_t(y);
+        const Bytes file8 = MakeRgbVerbatim(wide, Bytes(8, 9));
+        EXPECT_EQ(Load(file8, 8).status, RgbStatus::kOk) << x;
+        EXPECT_EQ(Load(file8, 7).status, RgbStatus::kInvalidFile) << x;
+        EXPECT_EQ(Load(file8, 8, 8).status, RgbStatus::kOk) << x;
+        EXPECT_EQ(Load(file8, 8, 7).status, RgbStatus::kInvalidFile) << x;
+    }
 }
 
 TEST(RgbReader, RefusesEveryTruncation)
@@ -232,6 +250,10 @@ TEST(RgbReader, RefusesDamagedRunLengthData)
     const std::pair<Bytes, RgbStatus> rows[] = {
         {{0x04, 5, 0}, RgbStatus::kOk},
         {{0x84, 1, 2, 3, 4, 0}, RgbStatus::kOk},
+        {{0x84, 1, 2, 3, 4}, RgbStatus::kOk},          // the literal ends the stored row
+        {{0x84, 1, 2, 3}, RgbStatus::kInvalidFile},    // one byte short of its count
+        {{0x83, 1, 2, 3, 0}, RgbStatus::kInvalidFile}, // one pixel short of the width
+        {{0x02, 5, 0x02, 6}, RgbStatus::kOk},          // the second run fills the width
         {{0x05, 5, 0}, RgbStatus::kInvalidFile},
         {{0x7F, 5, 0}, RgbStatus::kInvalidFile},
         {{0x85, 1, 2, 3, 4, 5, 0}, RgbStatus::kInvalidFile},

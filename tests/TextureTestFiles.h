@@ -90,6 +90,7 @@ inline Bytes CountingBytes(size_t count, uint8_t first = 1)
 // ---- SGI RGB ----
 
 struct RgbFields {
+    uint16_t magic = 474;  // written in the file's byte order
     bool bigEndian = true;
     bool runLength = false;
     uint8_t bytesPerChannel = 1;
@@ -103,7 +104,7 @@ struct RgbFields {
 inline Bytes MakeRgbHeader(const RgbFields& fields)
 {
     Bytes out;
-    Put16(out, 474, fields.bigEndian);
+    Put16(out, fields.magic, fields.bigEndian);
     Put16(out, uint16_t((fields.runLength ? 1 : 0) << 8 | fields.bytesPerChannel),
           fields.bigEndian);
     Put16(out, fields.dimension, fields.bigEndian);

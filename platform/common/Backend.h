@@ -31,8 +31,7 @@ namespace platform {
 // values never reach it. The backends number theirs from kBackendErrorBase.
 inline constexpr unsigned kPlatformErrorBase = 0x20000000;
 enum PlatformError : unsigned {
-    kErrorInvalidClass = kPlatformErrorBase + 1,
-    kErrorUnknownClass,
+    kErrorUnknownClass = kPlatformErrorBase + 1,
     kErrorInvalidWindow,
 };
 inline constexpr unsigned kBackendErrorBase = kPlatformErrorBase + 0x100;
@@ -137,8 +136,9 @@ struct MessageBoxRequest {
 //   DefaultWindowProc, PostQuitMessage, LoadText and IsKeyDown;
 // - the toolkit's part of what common/ does, declared here.
 
-// Start-up, before GLUT starts: whatever the toolkit needs first (its display).
-void StartToolkit();
+// Start-up, before GLUT starts: whatever the toolkit needs first (its display). False when
+// GLUT cannot start there (an X server without GLX): the window's pixel format then fails.
+bool StartToolkit();
 // Told of every class registered; false refuses it (after RecordLastError).
 bool AcceptClass(const RegisteredClass& windowClass);
 // The text of one of the backend's own error codes (from kBackendErrorBase up), or null.
@@ -176,8 +176,10 @@ void RecordLastError(unsigned code);
 // Keeps the shared libraries loaded so far (the GL driver that glutInit loads among them)
 // mapped until the process ends; Startup calls it right after glutInit.
 void KeepLoadedLibrariesMapped();
-// Opens the X display and keeps the connection. When there is none, says on stderr in one
-// line what is missing and what to do, and ends the process with the start-up failure code.
-void RequireXDisplay();
+// Opens the X display once and keeps it open; GLUT and the toolkit open their own later. When
+// it cannot be opened, says on stderr in one line why and what to do, and ends the process
+// with the start-up failure code. Returns whether the server offers OpenGL (GLX); with
+// `glxRequired`, a server without it is refused in the same way.
+bool RequireXDisplay(bool glxRequired);
 
 }  // namespace platform

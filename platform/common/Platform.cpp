@@ -37,18 +37,16 @@ MessageBoxRequest::Icon IconOfStyle(unsigned style)
     }
 }
 
-// Applies `change` to item `id`; a change shows in the toolkit's menu while the window lives.
+// Applies `change` to item `id` and shows it in the toolkit's menu while the window lives
+// (the toolkit redraws only what changed).
 template <typename Change>
 void UpdateMenuItem(Menu* menu, unsigned id, Change change)
 {
     MenuItemState* item = menu ? menu->Find(id) : nullptr;
     if (!item)
         return;
-    const MenuItemState before = *item;
     change(*item);
-    if ((item->checked != before.checked || item->enabled != before.enabled ||
-         item->checkable != before.checkable) &&
-        IsLiveWindow(menu->window))
+    if (IsLiveWindow(menu->window))
         MirrorMenuItem(*menu->window, *item);
 }
 
@@ -61,9 +59,10 @@ SharedState& Shared()
 }
 
 // ---- Start-up: the backend's display first, then GLUT. freeglut's solids refuse to draw
-// before glutInit, and on X glutInit opens a display of its own. GLUT is given the program's
-// name only: the program has no options, and an argument such as "-display" must not reach
-// GLUT, which would act on it. ----
+// before glutInit, and on X glutInit opens a display of its own; on a server without GLX it
+// would end the process with its own message, so it is left out there and the window's pixel
+// format fails instead. GLUT is given the program's name only: the program has no options,
+// and an argument such as "-display" must not reach GLUT, which would act on it. ----
 
 void Startup(int* argc, char** argv)
 {
@@ -71,10 +70,10 @@ void Startup(int* argc, char** argv)
     if (shared.startedUp)
         return;
     shared.programName = BaseName(argc && *argc > 0 && argv ? argv[0] : nullptr);
-    StartToolkit();
     char* glutArgv[] = {shared.programName.data(), nullptr};
     int glutArgc = 1;
-    glutInit(&glutArgc, glutArgv);
+    if (StartToolkit())
+        glutInit(&glutArgc, glutArgv);
     KeepLoadedLibrariesMapped();
     shared.startedUp = true;
 }
@@ -82,7 +81,6 @@ void Startup(int* argc, char** argv)
 const char* PlatformErrorText(unsigned code)
 {
     switch (code) {
-    case kErrorInvalidClass: return "The window class has no name or no window procedure.";
     case kErrorUnknownClass: return "No window class of that name is registered.";
     case kErrorInvalidWindow: return "The window does not exist or has been destroyed.";
     default: return code >= kBackendErrorBase ? OwnErrorText(code) : nullptr;
@@ -93,10 +91,6 @@ const char* PlatformErrorText(unsigned code)
 
 bool RegisterWindowClass(const WindowClass& windowClass)
 {
-    if (!windowClass.className || !windowClass.className[0] || !windowClass.windowProc) {
-        RecordLastError(kErrorInvalidClass);
-        return false;
-    }
     const RegisteredClass entry{windowClass.className, windowClass.windowProc,
                                 windowClass.instance, windowClass.menuResource,
                                 windowClass.iconResource};

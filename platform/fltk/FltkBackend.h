@@ -23,17 +23,15 @@ namespace platform {
 // The backend's own error codes, recorded for LastErrorCode and described by OwnErrorText.
 enum BackendError : unsigned {
     kErrorInvalidPixelFormat = kBackendErrorBase + 1,
-    kErrorPixelFormatAlreadySet,
     kErrorVisualUnusable,
     kErrorNoPixelFormat,
     kErrorContextCreation,
-    kErrorContextMismatch,
     kErrorMakeCurrent,
+    kErrorNoGlx,
 };
 
 struct GLContext {
     GLXContext handle;
-    int pixelFormat;  // the format (and so the visual) it was created for
 };
 
 // The client area of a window: an Fl_Gl_Window whose drawing is the application's. Exposure
@@ -86,16 +84,13 @@ struct PixelFormatEntry {
 // exit), FltkMenu.cpp (menu items), FltkPixelFormat.cpp (pixel formats, contexts, swaps) and
 // FltkMessageBox.cpp (message boxes).
 struct FltkState {
-    bool displayReady = false;
+    bool glx = false;  // the X server offers GLX: StartToolkit asked it
     bool menuLabelTypeRegistered = false;
     std::vector<std::unique_ptr<PixelFormatEntry>> pixelFormats;  // index = position + 1
     std::vector<std::unique_ptr<GLContext>> contexts;
 };
 
 FltkState& State();
-
-// Opens FLTK's display and installs the backend's event hook; cheap after the first call.
-void EnsureDisplay();
 
 // Menu building (FltkMenu.cpp): fills the window's menu from the template and creates its bar.
 void BuildMenu(FltkWindow* window, const MenuTemplate* menuTemplate, int x, int y, int width,

@@ -144,17 +144,11 @@ void BuildMenu(FltkWindow* window, const MenuTemplate* menuTemplate, int x, int 
             if (lastEntry.back() >= 0)
                 items[size_t(lastEntry.back())].flags |= FL_MENU_DIVIDER;
             break;
-        case MenuEntry::kEndPopup:
-            if (lastEntry.size() > 1) {  // an unmatched end is ignored
-                items.push_back(Fl_Menu_Item{});
-                lastEntry.pop_back();
-            }
+        case MenuEntry::kEndPopup:  // the program's templates close every popup they open
+            items.push_back(Fl_Menu_Item{});
+            lastEntry.pop_back();
             break;
         }
-    }
-    while (lastEntry.size() > 1) {  // popups left open by the template end with it
-        items.push_back(Fl_Menu_Item{});
-        lastEntry.pop_back();
     }
     items.push_back(Fl_Menu_Item{});
 

@@ -1,9 +1,8 @@
-// Message boxes: a modal FLTK dialog titled with the caption, the text as written, an icon
+// Message boxes: a modal FLTK dialog titled with the caption, the text, an icon
 // for the style and an OK button or Yes and No buttons, laid out like FLTK's common dialog.
 // It opens centred over the program's main window, or over the screen while there is none
 // (FLTK's own dialog opens under the mouse pointer, and FLTK 1.3 cannot place it).
 #include <algorithm>
-#include <string>
 
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
@@ -22,18 +21,6 @@ constexpr int kIconSize = 50;
 constexpr int kButtonWidth = 90;
 constexpr int kButtonHeight = 23;
 constexpr int kMinTextWidth = 300;
-
-// FLTK draws "@..." in a label as a symbol; a doubled '@' draws one '@'.
-std::string EscapeSymbols(const char* text)
-{
-    std::string escaped;
-    for (const char* c = text; *c; ++c) {
-        if (*c == '@')
-            escaped += '@';
-        escaped += *c;
-    }
-    return escaped;
-}
 
 struct IconLook {
     const char* label;
@@ -103,7 +90,7 @@ void DialogCentre(Window* owner, int* x, int* y)
 // The dialog's measures: the text as FLTK draws it, its font size, and where the text, the
 // buttons and the dialog's edges lie.
 struct BoxLayout {
-    std::string message;
+    const char* message;  // the program's texts have no '@', which FLTK would draw as a symbol
     IconLook look;
     Fl_Fontsize textSize;
     int textLeft;
@@ -116,13 +103,13 @@ struct BoxLayout {
 BoxLayout LayOut(const MessageBoxRequest& request)
 {
     BoxLayout layout;
-    layout.message = EscapeSymbols(request.text);
+    layout.message = request.text;
     layout.look = LookOf(request.icon);
     // FLTK's message font; its size -1 means the normal size.
     layout.textSize = fl_message_size_ > 0 ? fl_message_size_ : FL_NORMAL_SIZE;
     fl_font(fl_message_font_, layout.textSize);
     int textWidth = 0, textHeight = 0;
-    fl_measure(layout.message.c_str(), textWidth, textHeight);
+    fl_measure(layout.message, textWidth, textHeight);
     layout.textLeft = layout.look.label ? 2 * kMargin + kIconSize : kMargin;
     layout.buttonsWidth = (request.yesNo ? 2 : 1) * (kButtonWidth + kMargin);
     layout.width = std::max(layout.textLeft + std::max(textWidth, kMinTextWidth) + kMargin,
@@ -145,7 +132,7 @@ void DressIcon(Fl_Box& icon, const IconLook& look)
 
 void DressBody(Fl_Box& body, const BoxLayout& layout)
 {
-    body.label(layout.message.c_str());
+    body.label(layout.message);
     body.labelfont(fl_message_font_);
     body.labelsize(layout.textSize);
     body.align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CENTER);
@@ -170,7 +157,6 @@ void RunModal(Fl_Window& dialog, Fl_Widget& accept, Window* owner)
 // program, which is what an owned box achieves on Win32, and it needs no window to exist yet.
 int ShowMessageBox(const MessageBoxRequest& request)
 {
-    EnsureDisplay();
     const BoxLayout layout = LayOut(request);
     const bool yesNo = request.yesNo;
     const int width = layout.width, height = layout.height;

@@ -149,19 +149,14 @@ const PixelFormatEntry* FindPixelFormat(int index)
 
 int ChoosePixelFormat(Window*, const PixelFormat& request)
 {
-    EnsureDisplay();
+    if (!State().glx)
+        return 0;
     for (const VisualRequest& candidate : RelaxedRequests(RequestFromFormat(request))) {
         std::vector<int> attributes;
         XVisualInfo* visual = nullptr;
         if (!FindVisual(candidate, &attributes, &visual))
             continue;
-        // The same request gives the same index every time.
         auto& formats = State().pixelFormats;
-        for (size_t i = 0; i < formats.size(); ++i)
-            if (formats[i]->attributes == attributes) {
-                XFree(visual);
-                return int(i + 1);
-            }
         auto entry = std::make_unique<PixelFormatEntry>();
         entry->attributes = std::move(attributes);
         entry->visual = visual;
@@ -199,20 +194,13 @@ bool SetPixelFormat(Window* record, int index, const PixelFormat&)
     }
     const PixelFormatEntry* entry = FindPixelFormat(index);
     if (!entry) {
-        RecordLastError(kErrorInvalidPixelFormat);
+        // The zero index ChoosePixelFormat gives when no visual has what the request asks for.
+        RecordLastError(index != 0       ? kErrorInvalidPixelFormat
+                        : State().glx ? kErrorVisualUnusable
+                                      : kErrorNoGlx);
         return false;
     }
-    // A window's visual is fixed once chosen; a shown X window cannot change it.
-    if (window->pixelFormat != 0) {
-        if (window->pixelFormat == index)
-            return true;
-        RecordLastError(kErrorPixelFormatAlreadySet);
-        return false;
-    }
-    if (!Fl_Gl_Window::can_do(entry->attributes.data())) {
-        RecordLastError(kErrorVisualUnusable);
-        return false;
-    }
+    // Set once, before the window is shown: FLTK makes the X window with this visual.
     window->view->mode(entry->attributes.data());
     window->pixelFormat = index;
     return true;
@@ -236,7 +224,7 @@ GLContext* CreateGLContext(Window* record)
         return nullptr;
     }
     auto& contexts = State().contexts;
-    contexts.push_back(std::make_unique<GLContext>(GLContext{handle, window->pixelFormat}));
+    contexts.push_back(std::make_unique<GLContext>(GLContext{handle}));
     // FLTK binds this context, not one of its own, should it ever make the window current;
     // the context stays ours (FLTK does not destroy it with the window).
     window->view->context(handle, 0);
@@ -248,7 +236,6 @@ GLContext* CreateGLContext(Window* record)
 // first GL call (the application makes none between creating and showing its window).
 bool MakeCurrent(Window* record, GLContext* context)
 {
-    EnsureDisplay();
     FltkWindow* window = Fltk(record);
     if (!context) {
         glXMakeCurrent(fl_display, None, nullptr);
@@ -258,10 +245,6 @@ bool MakeCurrent(Window* record, GLContext* context)
     }
     if (!IsLiveWindow(window)) {
         RecordLastError(kErrorInvalidWindow);
-        return false;
-    }
-    if (context->pixelFormat != window->pixelFormat) {
-        RecordLastError(kErrorContextMismatch);
         return false;
     }
     window->context = context;

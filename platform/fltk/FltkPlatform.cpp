@@ -194,11 +194,10 @@ FltkState& State()
     return *state;
 }
 
-void EnsureDisplay()
+// FLTK's display, opened once: every other function of the backend runs after this one.
+bool StartToolkit()
 {
-    FltkState& state = State();
-    if (state.displayReady)
-        return;
+    State().glx = RequireXDisplay(false);
     fl_open_display();
     // Without this, X reports a held key as a stream of release/press pairs, and the key
     // would read as released between them.
@@ -208,13 +207,7 @@ void EnsureDisplay()
     XkbSetDetectableAutoRepeat(fl_display, True, &supported);
     Fl::event_dispatch(DispatchEvent);
     Fl::scheme("gtk+");
-    state.displayReady = true;
-}
-
-void StartToolkit()
-{
-    RequireXDisplay();
-    EnsureDisplay();
+    return State().glx;
 }
 
 // Every class is accepted: FLTK has no class registry of its own.
@@ -225,16 +218,13 @@ const char* OwnErrorText(unsigned code)
     switch (code) {
     case kErrorInvalidPixelFormat:
         return "The pixel format index names no format chosen on this display.";
-    case kErrorPixelFormatAlreadySet:
-        return "The window already has another pixel format; it can be set only once.";
     case kErrorVisualUnusable:
         return "The X server offers no visual for a GL window with this pixel format.";
     case kErrorNoPixelFormat: return "The window has no pixel format yet.";
     case kErrorContextCreation:
         return "GLX could not create a rendering context for the window's visual.";
-    case kErrorContextMismatch:
-        return "The rendering context was made for another pixel format than the window's.";
     case kErrorMakeCurrent: return "GLX could not make the rendering context current.";
+    case kErrorNoGlx: return "The X server offers no OpenGL (GLX).";
     default: return nullptr;
     }
 }
@@ -244,7 +234,6 @@ std::unique_ptr<Window> NewWindow() { return std::make_unique<FltkWindow>(); }
 bool BuildWindow(Window& record, const RegisteredClass& windowClass,
                  int outerWidth, int outerHeight)
 {
-    EnsureDisplay();
     FltkWindow* window = Fltk(&record);
     const MenuTemplate* menuTemplate =
         FindMenuTemplate(windowClass.instance, windowClass.menuResource);
@@ -311,7 +300,6 @@ void MirrorTitle(Window& window)
 
 bool PeekAppMessage(MessageRecord* message)
 {
-    EnsureDisplay();
     // Pending events are handled only when the queue is empty: FLTK's callbacks add to it,
     // and size and paint are sent to the window procedure from inside Fl::check.
     if (Shared().queue.empty())
@@ -321,7 +309,6 @@ bool PeekAppMessage(MessageRecord* message)
 
 Window* GetFocusWindow()
 {
-    EnsureDisplay();
     return KeyboardWindow();
 }
 

@@ -53,7 +53,8 @@ OffscreenState& State()
 
 // ---- The backend's part of the platform ----
 
-void StartToolkit() { RequireXDisplay(); }
+// GLUT needs the server's GLX, and there is no window to report its absence in.
+bool StartToolkit() { return RequireXDisplay(true); }
 
 bool AcceptClass(const RegisteredClass&)
 {

@@ -172,7 +172,7 @@ char* CopyToLocal(const char* text)
 // ---- The backend's part of the platform ----
 
 // Windows needs nothing before GLUT starts.
-void StartToolkit() {}
+bool StartToolkit() { return true; }
 
 bool AcceptClass(const RegisteredClass& windowClass)
 {

@@ -36,7 +36,9 @@ free_display() {
 
 # xvfb_start FIRST LAST [XVFB-ARGUMENT...]: starts Xvfb, not listening on TCP, on the first free
 # display number from FIRST to LAST, and waits up to 5 s for it to take connections on its
-# socket; a server that ends or does not come up is given up for the next number. Sets
+# socket; a server that ends or does not come up is given up for the next number. Like a
+# desktop's server, it never resets when its last client leaves (-noreset): a reset drops the
+# connections made meanwhile, and the tests start one program right after another. Sets
 # xvfb_pid and xvfb_display (":N"); returns 1 when none came up. The arguments default to one
 # screen of 1280x1024 at 24 bits. The caller stops it with xvfb_stop, best from its EXIT trap.
 xvfb_pid=
@@ -47,7 +49,7 @@ xvfb_start() {
   shift 2
   (($#)) || set -- -screen 0 1280x1024x24
   while number=$(free_display "$number" "$last"); do
-    Xvfb ":$number" "$@" -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$number" "$@" -nolisten tcp -noreset >/dev/null 2>&1 &
     xvfb_pid=$!
     for _ in {1..50}; do
       [[ -S /tmp/.X11-unix/X${number} ]] && { xvfb_display=":$number"; return 0; }

@@ -10,7 +10,7 @@
 namespace platform {
 
 // The toolkit's part of common/.
-void StartToolkit() {}
+bool StartToolkit() { return true; }
 bool AcceptClass(const RegisteredClass&) { return true; }
 const char* OwnErrorText(unsigned) { return nullptr; }
 std::unique_ptr<Window> NewWindow() { return std::make_unique<Window>(); }
@@ -41,7 +41,7 @@ unsigned LastErrorCode() { return 0; }
 char* SystemErrorText(unsigned) { return nullptr; }
 void FreeSystemErrorText(char*) {}
 void KeepLoadedLibrariesMapped() {}
-void RequireXDisplay() {}
+bool RequireXDisplay(bool) { return true; }
 File* OpenFileForReading(const char*) { return nullptr; }
 bool SeekFile(File*, uint64_t) { return false; }
 size_t ReadFile(File*, void*, size_t) { return 0; }

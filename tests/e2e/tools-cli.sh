@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The command lines of the picture generator and of bench/light-passes.py: texgen's usage and
-# usage errors (exit 2, nothing written), the committed pictures made again byte for byte, and
+# usage errors (exit 2, nothing written), the committed pictures made again byte for byte, a
+# picture of the user's made with the README's ImageMagick line and shown by the snapshot, and
 # light-passes.py saying what is missing and how to build it before it runs anything, and
 # bench/gpu-check.sh failing (exit 2, its own line) whenever it cannot check: bad options,
 # no display, an image tool that fails; a signal ends it and what it started at once.
@@ -33,6 +34,26 @@ for file in wood.bmp floor.bmp stained.bmp icons/corvane-48.png icons/corvane-12
     cmp -s "$work/pictures/$file" "$root/assets/$file" || same="no ($file)"
 done
 check '[ "$code" -eq 0 ] && [ "$same" = yes ]' "texgen DIR makes the committed pictures again: $same"
+
+# A user's own picture made with the README's ImageMagick line, exactly as written there
+# (photo.png to wood.bmp), and taken as the floor: two colours, green and blue, no red (so
+# ImageMagick would write a palette unless told otherwise). The frame is drawn with no message
+# box, and its floor shows green and blue without red (the texture multiplies the lit floor;
+# the parquet is mostly red).
+mkdir "$work/mine"
+recipe=$(grep -m 1 "^convert photo\.png .* BMP3:wood\.bmp$" "$root/README.md")
+(cd "$work/mine" &&
+    convert -size 512x512 xc:"#00c000" -fill "#0000c0" -draw "rectangle 0,0 255,255" photo.png &&
+    eval "$recipe" && mv wood.bmp floor.bmp) >"$work/out" 2>&1
+cp "$root/assets/wood.bmp" "$root/assets/stained.bmp" "$work/mine/"
+"$3" --assets "$work/mine" --size 320x240 --frames 2 --out "$work/mine.png" 2>"$work/err"
+code=$?
+read -r red green blue < <(convert "$work/mine.png" -crop 160x24+80+200 \
+    -format "%[fx:mean.r] %[fx:mean.g] %[fx:mean.b]" info: 2>/dev/null)
+check '[ -n "$recipe" ] && [ "$code" -eq 0 ] && [ ! -s "$work/err" ] &&
+       awk "BEGIN{exit !($red < 0.01 && $green > 0.05 && $blue > 0.05)}"' \
+    "the README's ImageMagick line makes a floor the frame shows with no box (r g b: $red $green \
+$blue) $(head -c 100 "$work/err")"
 
 # A build folder with the snapshot tool but without the benchmarks, as the demo command leaves.
 mkdir -p "$work/build/tools/snapshot"

@@ -2,13 +2,15 @@
 # and ImageMagick: scripts/lib/common.sh (the pass/fail tally among it), waiting for the window
 # and its frame-rate title, where windows stand, the walk through the menu bar, client-area
 # shots and their statistics, and waiting for the program to end. The script sets `pid` when
-# it starts the program and `menu_bar_height` for client_shot.
+# it starts the program, `server` when it starts a display server of its own, and
+# `menu_bar_height` for client_shot.
 # shellcheck source-path=SCRIPTDIR source=../../scripts/lib/common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/common.sh"
 work=$(mktemp -d)
 pid=
+server=
 menu_bar_height=25
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+trap 'for p in $pid $server; do kill "$p" 2>/dev/null; done; xvfb_stop; rm -rf "$work"' EXIT
 
 find_window() {  # find_window SECONDS [TITLE-PATTERN]: waits for the main window; sets wid, pointer in it
     wid=

@@ -41,6 +41,9 @@ fault texture/RgbReader.cpp 'if (in == length)' 'if (in > length)'
 fault texture/RgbReader.cpp 'return 2 * width + 1;' 'return 2 * width;'
 fault texture/BmpReader.cpp 'uint64_t(dataOffset) + pixelBytes > source.Size()' 'uint64_t(dataOffset) + pixelBytes >= source.Size()'
 fault texture/BmpReader.cpp 'width <= 0 || height <= 0' 'width < 0 || height <= 0'
+fault texture/BmpReader.cpp 'planes != 1' 'planes > 1'
+fault texture/RgbReader.cpp 'return (file.type >> 8) == 1;' 'return (file.type >> 8) >= 1;'
+fault texture/RgbReader.cpp 'if (count > length - in)' 'if (count > length - in + 1)'
 fault texture/Texture.cpp 'if (length >= 4) {' 'if (length > 4) {'
 fault texture/MemoryByteSource.cpp 'if (offset > size)' 'if (offset >= size)'
 # The scene's passes and the animation
@@ -67,9 +70,11 @@ fault app/Application.cpp 'if (elapsed > 0.5) {' 'if (elapsed > 1.0) {'
 # The platform backends
 fault platform/common/Emulated.cpp 'if (menu && !IsMenuItemEnabled(menu, accelerator.id))' 'if (!menu && !IsMenuItemEnabled(menu, accelerator.id))'
 fault platform/fltk/FltkPlatform.cpp 'case FL_Home: return Key::kHome;' 'case FL_Home: return Key::kEnd;'
-fault platform/posix/XDisplay.cpp '_exit(255);' '_exit(1);'
+fault platform/posix/XDisplay.cpp 'std::exit(-1);' 'std::exit(1);'
+fault platform/common/Platform.cpp 'if (StartToolkit())' 'if (StartToolkit() || true)'
 # The tools
 fault tools/snapshot/SnapshotOptions.cpp 'if (command.frame >= options->frames) {' 'if (command.frame > options->frames) {'
+fault tools/snapshot/SnapshotOptions.cpp '{"light1-glass", kCommandLight1Glass},' '{"light1-glass", kCommandLight1Move},'
 fault tools/texgen/IcoFile.cpp 'PutLittle32(out, size * 2);' 'PutLittle32(out, size);'
 fault tools/snapshot/PassFiles.cpp 'RemoveSet(fresh);  // the old set, now' '(void)fresh;  // the old set, now'
 

@@ -2,7 +2,8 @@
 # Checks the Debian package and the installed tree: lintian finds no error, the desktop entry
 # and the AppStream metadata validate, the program is hardened, the dependencies are runtime
 # libraries only, the manual page names the files where they are installed, and a tree
-# installed by `cmake --install` under any prefix starts from / and shows its frame rate.
+# installed by `cmake --install` under any prefix starts from / and shows its frame rate, in
+# its data folder or in the folder the installed command is given.
 # Usage: check-package.sh PACKAGE.deb BUILD_DIR   (needs DISPLAY)
 set -u
 package=$1
@@ -87,16 +88,45 @@ done
 cmake --install "$build" --prefix "$work/prefix" >/dev/null
 check 'names_installed_paths "$work/prefix/share/man/man6/corvane.6.gz" "" "$work/prefix"' \
   "under --prefix the manual page names the files where they are installed"
-(cd / && exec "$work/prefix/bin/corvane") >"$work/run.log" 2>&1 &
-pid=$!
-title=
-for _ in $(seq 100); do
-  wid=$(xdotool search --name '^Corvane \([0-9]+\.[0-9] fps\)   $' 2>/dev/null | head -n 1)
-  [ -n "$wid" ] && { title=yes; break; }
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
+
+# The installed command, always started from /: `corvane` runs the program in the data folder,
+# `corvane FOLDER` in FOLDER (the program reads its pictures from its working directory);
+# --help prints the usage; any other argument, a missing FOLDER or a file gets one line and 2.
+launcher=$work/prefix/bin/corvane
+mkdir "$work/mine"
+cp "$work"/prefix/share/corvane/*.bmp "$work/mine/"
+: >"$work/file"
+for row in "0|--help" "2|--bogus" "2|$work/mine $work/mine" "2|$work/missing" "2|$work/file"; do
+  IFS='|' read -r expected arguments <<<"$row"
+  read -ra words <<<"$arguments"
+  (cd / && exec timeout 10 "$launcher" "${words[@]}") >"$work/out" 2>"$work/err"
+  code=$?
+  said=$work/err quiet=$work/out
+  [ "$expected" -eq 0 ] && said=$work/out quiet=$work/err
+  check '[ "$code" -eq "$expected" ] && [ ! -s "$quiet" ] &&
+         grep -Eq "^(usage: corvane \[FOLDER\]|corvane: .*: (no such folder|not a folder))$" \
+           "$said" &&
+         { [ "$code" -eq 0 ] || [ "$(wc -l <"$said")" -eq 1 ]; }' \
+    "corvane ${arguments//$work\//}: exit $code: $(head -n 1 "$said")"
 done
-check '[ -n "$title" ]' "an installed tree starts from / and shows its frame rate"
-check '! xdotool search --name "^(Error|Warning)$" >/dev/null 2>&1' "no message box opens"
-kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; pid=
+# starts_in FOLDER [ARGUMENT]: the window shows its frame rate with no message box, and the
+# program's working directory is FOLDER.
+starts_in() {
+  local folder=$1 title= cwd=
+  (cd / && exec "$launcher" "${@:2}") >"$work/run.log" 2>&1 &
+  pid=$!
+  for _ in $(seq 100); do
+    xdotool search --name '^Corvane \([0-9]+\.[0-9] fps\)   $' >/dev/null 2>&1 &&
+      { title=yes; break; }
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  cwd=$(readlink "/proc/$pid/cwd")
+  check '[ -n "$title" ] && [ "$cwd" = "$folder" ]' \
+    "corvane${2:+ ${2#$work/}} starts from / in ${folder#$work/} and shows its frame rate"
+  check '! xdotool search --name "^(Error|Warning)$" >/dev/null 2>&1' "no message box opens"
+  kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; pid=
+}
+starts_in "$work/prefix/share/corvane"
+starts_in "$work/mine" "$work/mine"
 [ "$failed" -eq 0 ]
