@@ -76,7 +76,7 @@ fault platform/common/Platform.cpp 'if (StartToolkit())' 'if (StartToolkit() || 
 fault tools/snapshot/SnapshotOptions.cpp 'if (command.frame >= options->frames) {' 'if (command.frame > options->frames) {'
 fault tools/snapshot/SnapshotOptions.cpp '{"light1-glass", kCommandLight1Glass},' '{"light1-glass", kCommandLight1Move},'
 fault tools/texgen/IcoFile.cpp 'PutLittle32(out, size * 2);' 'PutLittle32(out, size);'
-fault tools/png/PngFile.cpp '*name != "." && *name != ".."' '*name != "."'
+fault tools/snapshot/PassFiles.cpp 'RemoveSet(fresh);  // the old set, now' '(void)fresh;  // the old set, now'
 
 # Prints the line number the fault edits, or nothing when it cannot be placed exactly.
 locate() {  # INDEX

@@ -3,18 +3,16 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
-#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
-#include "tools/png/Cleanup.h"
 #include "tools/png/PngFile.h"
 #include "tools/snapshot/TinyFont.h"
 
@@ -34,77 +32,50 @@ bool Fail(std::string* error, const std::string& why)
     return false;
 }
 
-std::string Reason(const std::string& path, int why) { return path + ": " + std::strerror(why); }
-
-// A name the set may take: passes.txt, sheet.png or NN-name.png of a pass. Used only to
-// refuse a folder holding such a file that no earlier run recorded, never to remove one.
-bool IsSetName(const std::string& name)
+// The files the set in FOLDER records: passes.txt, sheet.png and the picture of each pass its
+// passes.txt names. False when passes.txt cannot be read or is not the tool's.
+bool ReadRecordedSet(const std::string& folder, std::vector<std::string>* set)
 {
-    if (name == "passes.txt" || name == "sheet.png")
-        return true;
-    if (name.size() < 8 || !std::isdigit(uint8_t(name[0])) || !std::isdigit(uint8_t(name[1])) ||
-        name[2] != '-' || name.compare(name.size() - 4, 4, ".png") != 0)
+    std::ifstream text(folder + "/passes.txt");
+    std::string line;
+    if (!std::getline(text, line) || line.rfind(kPassesTextStart, 0) != 0)
         return false;
-    const std::string pass = name.substr(3, name.size() - 7);
-    for (int i = 0; i < kScenePassCount; ++i)
-        if (pass == PassName(ScenePass(i)))
-            return true;
-    return false;
-}
-
-bool Contains(const std::vector<std::string>& names, const std::string& name)
-{
-    return std::find(names.begin(), names.end(), name) != names.end();
-}
-
-// ".corvane-XXXXXX": a hidden name of its own for the staging folder.
-std::string RandomName()
-{
-    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    unsigned char random[6] = {};
-    if (getentropy(random, sizeof random) != 0)
-        std::memcpy(random, "corvan", 6);
-    std::string name = ".corvane-";
-    for (const unsigned char byte : random)
-        name += kLetters[byte % 62];
-    return name;
-}
-
-// The files an earlier run recorded in FOLDER's passes.txt, passes.txt and sheet.png among
-// them; none when there is no passes.txt. False when it cannot be read or is not the tool's.
-bool ReadRecordedSet(int folder, const std::string& path, std::vector<std::string>* set,
-                     std::string* error)
-{
-    set->clear();
-    const int file = openat(folder, "passes.txt", O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (file < 0)
-        return errno == ENOENT || Fail(error, Reason(path + "/passes.txt", errno));
-    constexpr off_t kMostText = 1 << 20;
-    struct stat status;
-    std::string text;
-    bool ok = fstat(file, &status) == 0 && S_ISREG(status.st_mode) && status.st_size < kMostText;
-    if (ok) {
-        text.resize(size_t(status.st_size));
-        ok = read(file, text.data(), text.size()) == ssize_t(text.size());
-    }
-    close(file);
-    if (!ok || text.compare(0, std::strlen(kPassesTextStart), kPassesTextStart) != 0)
-        return Fail(error, path + "/passes.txt: not written by corvane-snapshot --passes");
-    set->push_back("passes.txt");
-    set->push_back("sheet.png");
-    size_t at = 0;
-    while (at < text.size()) {
-        const size_t end = std::min(text.find('\n', at), text.size());
-        const std::string line = text.substr(at, end - at);
-        at = end + 1;
-        const size_t space = line.find(' '), second = line.find(' ', space + 1);
-        if (line.empty() || line[0] == '#' || space != 2 || second == std::string::npos)
-            continue;
-        const std::string name = line.substr(0, 2) + "-" + line.substr(3, second - 3) + ".png";
-        if (IsSetName(name) && !Contains(*set, name))
-            set->push_back(name);
+    *set = {"passes.txt", "sheet.png"};
+    while (std::getline(text, line)) {
+        std::istringstream words(line);
+        std::string number, pass;
+        if (line[0] != '#' && words >> number >> pass)
+            set->push_back(number + "-" + pass + ".png");
     }
     return true;
+}
+
+// Removes the set FOLDER holds, then FOLDER, unless a file put there since it was checked
+// keeps it.
+void RemoveSet(const std::string& folder)
+{
+    std::vector<std::string> set;
+    ReadRecordedSet(folder, &set);
+    for (const std::string& name : set)
+        unlink((folder + "/" + name).c_str());
+    rmdir(folder.c_str());
+}
+
+// Exchanges the folders FRESH and DIR in one step; where the filesystem has no exchange, DIR is
+// moved aside, FRESH in, and the old set to FRESH's name. False with errno, ENOENT when DIR is
+// missing.
+bool Exchange(const std::string& fresh, const std::string& dir, const std::string& parent)
+{
+    if (renameat2(AT_FDCWD, fresh.c_str(), AT_FDCWD, dir.c_str(), RENAME_EXCHANGE) == 0)
+        return true;
+    const std::string aside = TemporaryName(parent);
+    if (errno != EINVAL || std::rename(dir.c_str(), aside.c_str()) != 0)
+        return false;
+    const bool movedIn = std::rename(fresh.c_str(), dir.c_str()) == 0;
+    const int why = errno;
+    std::rename(aside.c_str(), movedIn ? fresh.c_str() : dir.c_str());
+    errno = why;
+    return movedIn;
 }
 
 // Each pixel of the scaled picture, the mean of the source pixels whose centres fall in it.
@@ -144,23 +115,6 @@ std::string PassesText(const std::vector<PassPicture>& pictures, int frame)
     }
     return text;
 }
-
-// Every signal held off while the new set moves in.
-class SignalsHeld {
-public:
-    SignalsHeld()
-    {
-        sigset_t all;
-        sigfillset(&all);
-        sigprocmask(SIG_BLOCK, &all, &old);
-    }
-    ~SignalsHeld() { sigprocmask(SIG_SETMASK, &old, nullptr); }
-    SignalsHeld(const SignalsHeld&) = delete;
-    SignalsHeld& operator=(const SignalsHeld&) = delete;
-
-private:
-    sigset_t old;
-};
 
 }  // namespace
 
@@ -217,146 +171,64 @@ std::vector<uint8_t> ContactSheet(const std::vector<PassPicture>& thumbnails, in
 
 PassFolder::~PassFolder()
 {
-    RemoveStaging();
-    for (const int descriptor : {parent, folder})
-        if (descriptor >= 0)
-            close(descriptor);
+    for (const std::string& path : written)
+        temporary::Remove(path);
+    if (!fresh.empty())
+        temporary::Remove(fresh);
 }
 
-bool PassFolder::Open(const std::string& given, std::string* error)
+bool PassFolder::Check(const std::string& given, std::string* error)
 {
-    path = given;
-    folder = open(given.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0) {
-        const int why = errno;
-        struct stat status;
-        if (why == ENOENT && lstat(given.c_str(), &status) == 0)
-            return Fail(error, given + ": a link to nothing");
-        if (why == ENOTDIR)
-            return Fail(error, given + ": not a folder");
-        if (why != ENOENT)
-            return Fail(error, Reason(given, why));
-        // Missing: made later, in a parent that must take it (tried now).
-        std::string trimmed = given;
-        while (trimmed.size() > 1 && trimmed.back() == '/')
-            trimmed.pop_back();
-        const size_t slash = trimmed.rfind('/');
-        name = slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
-        const std::string above = slash == std::string::npos ? "." : slash == 0 ? "/" : trimmed.substr(0, slash);
-        parent = open(above.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-        if (parent < 0)
-            return Fail(error, Reason(given, errno));
-        if (mkdirat(parent, name.c_str(), 0777) != 0)
-            return Fail(error, Reason(given, errno));
-        unlinkat(parent, name.c_str(), AT_REMOVEDIR);
-        return true;
-    }
-    const std::string probe = RandomName();
-    if (mkdirat(folder, probe.c_str(), 0700) != 0)
-        return Fail(error, Reason(given, errno));
-    unlinkat(folder, probe.c_str(), AT_REMOVEDIR);
-    if (!ReadRecordedSet(folder, given, &oldSet, error))
+    if (!Resolve(given, &target, error))
         return false;
-    // A file the new set could replace must be one an earlier run wrote.
-    const int listing = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR* directory = listing >= 0 ? fdopendir(listing) : nullptr;
-    if (!directory)
-        return Fail(error, Reason(given, errno));
-    bool ok = true;
-    while (const dirent* entry = readdir(directory)) {
-        const std::string file = entry->d_name;
-        struct stat status;
-        if (IsSetName(file) && !Contains(oldSet, file)) {
-            ok = Fail(error, given + "/" + file +
-                                 ": not of the set passes.txt records; the new set could "
-                                 "replace it");
-            break;
-        }
-        if (Contains(oldSet, file) &&
-            (fstatat(folder, file.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
-             S_ISDIR(status.st_mode))) {
-            ok = Fail(error, given + "/" + file + ": a folder, not a file of the set");
-            break;
-        }
-    }
-    closedir(directory);
-    return ok;
-}
-
-bool PassFolder::Holds(const PngTarget& target) const
-{
-    struct stat ours, theirs;
-    if (folder < 0 || target.folder < 0 || fstat(folder, &ours) != 0 ||
-        fstat(target.folder, &theirs) != 0 || ours.st_dev != theirs.st_dev ||
-        ours.st_ino != theirs.st_ino)
-        return false;
-    return IsSetName(target.name) || Contains(oldSet, target.name);
-}
-
-bool PassFolder::EnsureStaging(std::string* error)
-{
-    if (staging >= 0)
+    if (!target.exists)
         return true;
-    if (folder < 0) {
-        cleanup::SetMadeFolder(parent, name.c_str());  // before it exists: no moment unguarded
-        if (mkdirat(parent, name.c_str(), 0777) != 0) {
-            cleanup::ClearMadeFolder();
-            return Fail(error, Reason(path, errno));
+    if (!S_ISDIR(target.status.st_mode))
+        return Fail(error, "not a folder");
+    DIR* listing = nullptr;
+    if (faccessat(AT_FDCWD, target.path.c_str(), W_OK | X_OK, AT_EACCESS) != 0 ||
+        !(listing = opendir(target.path.c_str())))
+        return Fail(error, std::strerror(errno));
+    std::vector<std::string> set;  // none when passes.txt is missing or not the tool's
+    ReadRecordedSet(target.path, &set);
+    while (const dirent* entry = readdir(listing)) {
+        const std::string name = entry->d_name;
+        struct stat status;
+        if (name != "." && name != ".." &&
+            (std::find(set.begin(), set.end(), name) == set.end() ||
+             fstatat(dirfd(listing), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
+             !S_ISREG(status.st_mode))) {
+            closedir(listing);
+            return Fail(error, "it holds " + name + ", not of a set this tool wrote; name a "
+                                                    "folder of the tool's own");
         }
-        made = true;
-        folder = openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (folder < 0)
-            return Fail(error, Reason(path, errno));
     }
-    stagingName = RandomName();
-    cleanup::SetStagingFolder(folder, stagingName.c_str(), -1);
-    if (mkdirat(folder, stagingName.c_str(), 0700) != 0 ||
-        (staging = openat(folder, stagingName.c_str(),
-                          O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC)) < 0) {
-        const int why = errno;
-        RemoveStaging();
-        return Fail(error, Reason(path, why));
-    }
-    cleanup::SetStagingFolder(folder, stagingName.c_str(), staging);
+    closedir(listing);
     return true;
 }
 
-bool PassFolder::WriteStaged(const std::string& file, int width, int height,
-                             const std::vector<uint8_t>& rgb, std::string* error)
+bool PassFolder::WriteFile(const std::string& name, const std::vector<uint8_t>& bytes,
+                           std::string* error)
 {
-    if (!EnsureStaging(error))
-        return false;
-    cleanup::AddStagedFile(file.c_str());
-    staged.push_back(file);
-    PngTarget target;
-    target.folder = fcntl(staging, F_DUPFD_CLOEXEC, 0);
-    target.name = file;
-    std::string why;
-    return WritePng(target, width, height, rgb, &why) || Fail(error, path + "/" + file + ": " + why);
-}
-
-bool PassFolder::WriteStagedText(const std::string& file, const std::string& text,
-                                 std::string* error)
-{
-    if (!EnsureStaging(error))
-        return false;
-    cleanup::AddStagedFile(file.c_str());
-    staged.push_back(file);
-    const cleanup::FileSizeSignalIgnored fileSizeLimitIsAnError;
-    const int out = openat(staging, file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (out < 0)
-        return Fail(error, Reason(path + "/" + file, errno));
-    const bool written = write(out, text.data(), text.size()) == ssize_t(text.size());
-    const int why = errno;
-    if (close(out) != 0 || !written)
-        return Fail(error, Reason(path + "/" + file, written ? errno : why));
+    if (fresh.empty()) {
+        fresh = TemporaryName(target.folder);
+        if (mkdir(fresh.c_str(), 0777) != 0) {
+            fresh.clear();
+            return Fail(error, std::strerror(errno));
+        }
+        temporary::List(fresh);
+    }
+    const std::string path = fresh + "/" + name;
+    if (bytes.empty() || !WriteNewFile(path, bytes))
+        return Fail(error, name + ": " + (bytes.empty() ? "no picture" : std::strerror(errno)));
+    written.push_back(path);
     return true;
 }
 
 bool PassFolder::WritePicture(size_t index, const PassPicture& picture, std::string* error)
 {
-    return WriteStaged(PassFileName(index, picture) + ".png", picture.width, picture.height,
-                       picture.rgb, error);
+    return WriteFile(PassFileName(index, picture) + ".png",
+                     EncodePng(picture.width, picture.height, picture.rgb), error);
 }
 
 bool PassFolder::Commit(const std::vector<PassPicture>& pictures,
@@ -366,42 +238,24 @@ bool PassFolder::Commit(const std::vector<PassPicture>& pictures,
         return Fail(error, "no pass was recorded");
     int sheetWidth = 0, sheetHeight = 0;
     const std::vector<uint8_t> sheet = ContactSheet(thumbnails, &sheetWidth, &sheetHeight);
-    if (!WriteStaged("sheet.png", sheetWidth, sheetHeight, sheet, error) ||
-        !WriteStagedText("passes.txt", PassesText(pictures, frame), error))
+    const std::string text = PassesText(pictures, frame);
+    if (!WriteFile("sheet.png", EncodePng(sheetWidth, sheetHeight, sheet), error) ||
+        !WriteFile("passes.txt", std::vector<uint8_t>(text.begin(), text.end()), error))
         return false;
-    const SignalsHeld held;
-    // passes.txt last: until it moves in, the folder's record names the old set.
-    for (const std::string& file : staged)
-        if (renameat(staging, file.c_str(), folder, file.c_str()) != 0)
-            return Fail(error, Reason(path + "/" + file, errno));
-    for (const std::string& file : oldSet)
-        if (!Contains(staged, file))
-            unlinkat(folder, file.c_str(), 0);
-    unlinkat(folder, stagingName.c_str(), AT_REMOVEDIR);
-    close(staging);
-    staging = -1;
-    staged.clear();
-    made = false;
-    cleanup::ClearStagingFolder();
-    cleanup::ClearMadeFolder();
+    if (target.exists && chmod(fresh.c_str(), target.status.st_mode & 07777) != 0)
+        return Fail(error, std::strerror(errno));
+    // A missing folder is made by a rename; when another run has made it meanwhile, the
+    // exchange is tried again.
+    bool exchanged = Exchange(fresh, target.path, target.folder);
+    bool inPlace =
+        exchanged || (errno == ENOENT && std::rename(fresh.c_str(), target.path.c_str()) == 0);
+    if (!inPlace && (errno == EEXIST || errno == ENOTEMPTY))
+        inPlace = exchanged = Exchange(fresh, target.path, target.folder);
+    if (!inPlace)
+        return Fail(error, std::strerror(errno));
+    if (exchanged)
+        RemoveSet(fresh);  // the old set, now
+    written.clear();
+    fresh.clear();
     return true;
-}
-
-void PassFolder::RemoveStaging()
-{
-    if (staging >= 0) {
-        for (const std::string& file : staged)
-            unlinkat(staging, file.c_str(), 0);
-        close(staging);
-        staging = -1;
-    }
-    if (!stagingName.empty() && folder >= 0)
-        unlinkat(folder, stagingName.c_str(), AT_REMOVEDIR);
-    stagingName.clear();
-    staged.clear();
-    cleanup::ClearStagingFolder();
-    if (made && parent >= 0)
-        unlinkat(parent, name.c_str(), AT_REMOVEDIR);  // only when still empty
-    made = false;
-    cleanup::ClearMadeFolder();
 }

@@ -1,7 +1,6 @@
 // The folder corvane-snapshot --passes writes: NN-name.png per pass picture in drawing order
 // (01-shadow-marks.png, 02-floor-base.png, ...), passes.txt with each pass's GL state, and
-// sheet.png with every picture in a labelled grid. That set is the tool's; passes.txt records
-// it, and only the files it names are ever replaced or removed by a later run.
+// sheet.png with every picture in a labelled grid.
 #pragma once
 
 #include <cstddef>
@@ -9,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/png/PngFile.h"
+#include "tools/snapshot/OutputFiles.h"
 #include "tools/snapshot/PassRecorder.h"
 
 constexpr int kSheetColumns = 4;
@@ -27,47 +26,31 @@ PassPicture Thumbnail(const PassPicture& picture);
 std::vector<uint8_t> ContactSheet(const std::vector<PassPicture>& thumbnails, int* width,
                                   int* height);
 
-// The folder and the set in it. Opened before the tool changes folder; the new set is put
-// together in a hidden folder inside it and moved in only when complete, with every signal
-// held off, so the folder holds one set, old or new, never a mix. Destroyed uncommitted, it
-// removes what it wrote (and the folder itself when it made it).
+// The --passes folder. Check refuses, writing nothing, a folder holding anything but a set the
+// tool wrote: its passes.txt and the files that passes.txt records. The new set is written into
+// a fresh folder beside it, then exchanged with it in one step (a missing one is made so) and
+// the old set removed: the folder always holds one whole set, also when two runs write it at
+// once (the last to finish wins).
 class PassFolder {
 public:
     PassFolder() = default;
-    ~PassFolder();
+    ~PassFolder();  // removes the new set when it was not put in place
     PassFolder(const PassFolder&) = delete;
     PassFolder& operator=(const PassFolder&) = delete;
 
-    // Refuses, with a reason: a path whose parent is missing, anything there but a folder
-    // (a dangling link included), a folder this user cannot write, an unreadable passes.txt
-    // or one the tool did not write, or a file with a name of the set that the recorded set
-    // does not hold (a file of the user's the new set would replace). A missing folder is
-    // made when the first picture is written.
-    bool Open(const std::string& path, std::string* error);
-    // True when TARGET is a file of the folder that the new set may replace.
-    bool Holds(const PngTarget& target) const;
+    bool Check(const std::string& given, std::string* error);
     // Writes picture `index` of the new set.
     bool WritePicture(size_t index, const PassPicture& picture, std::string* error);
-    // Writes passes.txt and sheet.png, then moves the new set in and removes the files of the
-    // old set that the new one lacks. frame: the 0-based idle frame shown, written 1-based
-    // in passes.txt (frame 30 of --frames 30).
+    // Writes passes.txt and sheet.png and puts the new set in place. frame: the 0-based idle
+    // frame shown, written 1-based in passes.txt (frame 30 of --frames 30).
     bool Commit(const std::vector<PassPicture>& pictures, const std::vector<PassPicture>& thumbnails,
                 int frame, std::string* error);
 
-private:
-    bool EnsureStaging(std::string* error);
-    bool WriteStaged(const std::string& name, int width, int height,
-                     const std::vector<uint8_t>& rgb, std::string* error);
-    bool WriteStagedText(const std::string& name, const std::string& text, std::string* error);
-    void RemoveStaging();
+    ResolvedPath target;
 
-    std::string path;             // as given, for messages
-    int parent = -1;              // the folder's parent while the folder is missing
-    std::string name;             // the folder's name in it
-    int folder = -1;              // the folder, once it exists
-    bool made = false;            // made by this run
-    int staging = -1;             // the hidden folder the new set is written into
-    std::string stagingName;
-    std::vector<std::string> oldSet;  // the files passes.txt recorded, itself included
-    std::vector<std::string> staged;  // the files of the new set written so far
+private:
+    bool WriteFile(const std::string& name, const std::vector<uint8_t>& bytes, std::string* error);
+
+    std::string fresh;                 // the new set's folder, once made
+    std::vector<std::string> written;  // its files
 };

@@ -13,7 +13,7 @@ bool PassesRun::Open(const std::string& given, int frames, std::string* error)
 {
     if (given.empty())
         return true;
-    if (!folder.Open(given, error))
+    if (!folder.Check(given, error))
         return false;
     on = true;
     lastFrame = frames - 1;

@@ -1,6 +1,6 @@
 // corvane-snapshot --passes DIR: observes the scene through the run's last idle frame only,
-// writes each of its pass pictures into DIR's staging folder as it is read (keeping only
-// the contact sheet's thumbnails), then passes.txt and sheet.png, and moves the set in
+// writes each of its pass pictures into the new set's folder as it is read (keeping only the
+// contact sheet's thumbnails), then passes.txt and sheet.png, and puts the set in place
 // (PassFiles.h). Without DIR it observes nothing: the scene then has no observer at all.
 #pragma once
 
@@ -17,11 +17,11 @@ public:
     PassesRun(const PassesRun&) = delete;
     PassesRun& operator=(const PassesRun&) = delete;
 
-    // Opens DIR as given on the command line (empty: off), before the tool changes folder,
+    // Checks DIR as given on the command line (empty: off), before the tool changes folder,
     // and starts observing; false with a reason when DIR cannot take the set (PassFolder).
     bool Open(const std::string& folder, int frames, std::string* error);
-    // True when TARGET is a file of DIR's set, which --out must not name.
-    bool Holds(const PngTarget& target) const { return on && folder.Holds(target); }
+    // DIR, resolved; empty when off.
+    const std::string& Folder() const { return folder.target.path; }
     // From the swap hook, with the idle frame's index: the last one ends the recording.
     void BeforeSwap(int frame);
     // True when off; otherwise moves the complete set in, false with a reason in *error.

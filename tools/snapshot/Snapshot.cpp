@@ -3,9 +3,9 @@
 // bench mode, reports the real time per completed frame with the size, EGL platform and
 // renderer that produced it. Message boxes go to stderr as
 // "[CAPTION] TEXT". The exit code is the application's, or 1 when the application ended
-// well but the run did not: it ended before its last frame, or the PNG could not be written;
-// 2, before anything runs, for a usage error, a size it cannot draw, or an --out or --passes
-// it cannot write.
+// well but the run did not: it ended before its last frame, a file could not be written, or
+// memory ran out; 2, before anything is written or drawn, for a usage error, a size it cannot
+// draw, or an --out or --passes it cannot write.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,7 @@
 #include "platform/offscreen/Offscreen.h"
 #include "scene/Scene.h"
 #include "tools/png/PngFile.h"
+#include "tools/snapshot/OutputFiles.h"
 #include "tools/snapshot/PassesRun.h"
 #include "tools/snapshot/SnapshotOptions.h"
 
@@ -51,7 +53,7 @@ void PrintMessageBoxes()
 // What a run holds from its start to its report.
 struct Run {
     SnapshotOptions options;
-    PngTarget out;
+    OutputFile out;
     PassesRun passes;
     std::vector<uint8_t> picture;  // the last frame, for --out
     int pictureWidth = 0, pictureHeight = 0;
@@ -81,27 +83,27 @@ bool CheckSize(const SnapshotOptions& options)
     return true;
 }
 
-// Everything the run writes is opened and tried here, in the caller's working directory,
-// before the run changes into --assets and before the first frame: a relative --out or
-// --passes names the caller's file, whatever the folder's length, and a target that cannot
-// be written is refused before any work.
+// Everything the run writes is checked here, writing nothing, before the run changes into
+// --assets (a relative --out or --passes names the caller's file) and before the first frame.
 bool CheckTargets(Run& run)
 {
     const SnapshotOptions& options = run.options;
     std::string error;
-    if (!options.out.empty() && !run.out.Open(options.out, &error)) {
+    if (!options.out.empty() && !run.out.Check(options.out, &error)) {
         std::fprintf(stderr, "corvane-snapshot: cannot write %s: %s\n", options.out.c_str(),
                      error.c_str());
         return false;
     }
     if (!run.passes.Open(options.passes, options.frames, &error)) {
-        std::fprintf(stderr, "corvane-snapshot: cannot write the passes: %s\n", error.c_str());
+        std::fprintf(stderr, "corvane-snapshot: cannot write the passes in %s: %s\n",
+                     options.passes.c_str(), error.c_str());
         return false;
     }
-    if (run.passes.Holds(run.out)) {
-        std::fprintf(stderr,
-                     "corvane-snapshot: --out %s is a file of the --passes set in %s; name "
-                     "another file\n",
+    const std::string& out = run.out.target.path;
+    const std::string& passes = run.passes.Folder();
+    if (!out.empty() && !passes.empty() && (out == passes || out.rfind(passes + "/", 0) == 0)) {
+        std::fprintf(stderr, "corvane-snapshot: --out %s is in the --passes folder %s, which "
+                             "holds only the set; name another file\n",
                      options.out.c_str(), options.passes.c_str());
         return false;
     }
@@ -179,7 +181,7 @@ int RunApplication(int argc, char** argv, Run& run)
     return exitCode;
 }
 
-// The boxes, then the files: --out, then the passes. Every failure is one line on stderr;
+// The boxes, then the files: the passes, then --out. Every failure is one line on stderr;
 // false after one.
 bool WriteResults(Run& run)
 {
@@ -195,15 +197,19 @@ bool WriteResults(Run& run)
                      options.out.empty() ? "" : "; nothing written to ", options.out.c_str());
         return false;
     }
-    if (!options.out.empty() &&
-        !WritePng(run.out, run.pictureWidth, run.pictureHeight, run.picture, &error)) {
-        std::fprintf(stderr, "corvane-snapshot: cannot write %s: %s\n", options.out.c_str(),
-                     error.c_str());
-        return false;
-    }
+    // Encoded first, so that memory running out changes no file.
+    const std::vector<uint8_t> png =
+        options.out.empty() ? std::vector<uint8_t>()
+                            : EncodePng(run.pictureWidth, run.pictureHeight, run.picture);
     std::vector<uint8_t>().swap(run.picture);
     if (!run.passes.Write(&error)) {
-        std::fprintf(stderr, "corvane-snapshot: cannot write the passes: %s\n", error.c_str());
+        std::fprintf(stderr, "corvane-snapshot: cannot write the passes in %s: %s\n",
+                     options.passes.c_str(), error.c_str());
+        return false;
+    }
+    if (!options.out.empty() && !run.out.Write(png, &error)) {
+        std::fprintf(stderr, "corvane-snapshot: cannot write %s: %s\n", options.out.c_str(),
+                     error.c_str());
         return false;
     }
     return true;
@@ -255,11 +261,9 @@ void HoldClosedStandardDescriptors()
             _exit(2);  // cannot happen: the lowest free descriptor is this one
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+// The whole run; its exit code.
+int Snapshot(int argc, char** argv)
 {
-    HoldClosedStandardDescriptors();
     Run run;
     std::string error;
     if (!ParseSnapshotOptions(argc, argv, &run.options, &error)) {
@@ -282,4 +286,20 @@ int main(int argc, char** argv)
     if (exitCode == 0 && failed)
         exitCode = 1;
     return exitCode & 0xFF;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    HoldClosedStandardDescriptors();
+    temporary::HandleSignals();
+    try {
+        return Snapshot(argc, argv);
+    } catch (const std::bad_alloc&) {
+        // The run's own destructors have removed what was half-written: the outputs are as
+        // they were.
+        std::fputs("corvane-snapshot: out of memory\n", stderr);
+        return 1;
+    }
 }

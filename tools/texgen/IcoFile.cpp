@@ -48,7 +48,7 @@ bool WriteIco(const std::string& path, const std::vector<IcoImage>& images)
             image.rgba.size() != size_t(image.size) * image.size * 4)
             return false;
         pictures.push_back(image.size == 256
-                               ? EncodePngRgba(image.size, image.size, image.rgba)
+                               ? EncodePng(image.size, image.size, image.rgba, 4)
                                : BitmapPicture(image));
         if (pictures.back().empty())
             return false;

@@ -32,7 +32,7 @@ bool WriteIcons(const std::string& directory)
     std::filesystem::create_directories(directory, error);
     for (int size : {48, 128, 256}) {
         const std::string path = directory + "/corvane-" + std::to_string(size) + ".png";
-        if (!WritePngRgba(path, size, size, PaintIcon(size))) {
+        if (!WritePng(path, size, size, PaintIcon(size), 4)) {
             std::fprintf(stderr, "corvane-texgen: cannot write %s\n", path.c_str());
             return false;
         }
