@@ -46,12 +46,6 @@ struct Window {
     Color outerA, outerB;         // the twelve cells of the outer ring, alternating
 };
 
-float SmoothStep(float edge0, float edge1, float x)
-{
-    const float t = std::clamp((x - edge0) / (edge1 - edge0), 0.0f, 1.0f);
-    return t * t * (3.0f - 2.0f * t);
-}
-
 // The shortest offset from a to b on a circle of length `period`.
 float Wrapped(float a, float b, float period)
 {
