@@ -10,13 +10,13 @@
 #include <cstring>
 #include <random>
 
-namespace {
-
 bool Fail(std::string* error, const std::string& why)
 {
     *error = why;
     return false;
 }
+
+namespace {
 
 std::string FolderOf(const std::string& path)
 {

@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+// Sets *ERROR to WHY; false, for the caller to return.
+bool Fail(std::string* error, const std::string& why);
+
 struct ResolvedPath {
     std::string path, folder;  // absolute, without links
     bool exists = false;

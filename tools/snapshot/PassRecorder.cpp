@@ -78,6 +78,11 @@ std::string TextureName(GLint name)
 
 std::string OnOff(bool on) { return on ? "on" : "off"; }
 
+bool IsMark(ScenePass pass)
+{
+    return pass == ScenePass::kShadowMark1 || pass == ScenePass::kShadowMark2;
+}
+
 }  // namespace
 
 PassState PassState::Read()
@@ -184,14 +189,12 @@ const char* PassName(ScenePass pass)
     return "?";
 }
 
-namespace {
-
-bool IsMark(ScenePass pass)
+std::string PassFileName(size_t index, const PassPicture& picture)
 {
-    return pass == ScenePass::kShadowMark1 || pass == ScenePass::kShadowMark2;
+    char number[16];
+    std::snprintf(number, sizeof number, "%02u-", unsigned(index + 1));
+    return number + std::string(PassName(picture.pass));
 }
-
-}  // namespace
 
 void PassRecorder::ReadPending(bool frameEnds)
 {

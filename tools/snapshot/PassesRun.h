@@ -31,7 +31,6 @@ private:
     void PassBegins(ScenePass pass) override;
     void FrameEnds() override;
 
-    bool on = false;
     int lastFrame = 0;
     bool lastFrameDone = false;
     PassFolder folder;
