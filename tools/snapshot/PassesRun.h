@@ -12,10 +12,7 @@
 
 class PassesRun : private PassObserver {
 public:
-    PassesRun() = default;
-    ~PassesRun() override;
-    PassesRun(const PassesRun&) = delete;
-    PassesRun& operator=(const PassesRun&) = delete;
+    ~PassesRun() override;  // not copied: it holds the folder (PassFolder)
 
     // Checks DIR as given on the command line (empty: off), before the tool changes folder,
     // and starts observing; false with a reason when DIR cannot take the set (PassFolder).

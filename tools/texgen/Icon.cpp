@@ -166,11 +166,9 @@ float HousingDistance(Vec p, float* shade)
 
 Rgba Sample(Vec p, float pixel)
 {
-    Rgba out{0, 0, 0, 0};
-    const float tile = TileDistance(p);
-    if (tile >= 0.0f)
-        return out;
-    out = Paint(Mix(kTileTop, kTileBottom, p.y), 1.0f);
+    if (TileDistance(p) >= 0.0f)
+        return {0, 0, 0, 0};
+    Rgba out = Paint(Mix(kTileTop, kTileBottom, p.y), 1.0f);
 
     float across = 0.0f, along = 0.0f;
     if (InBeam(p, &across, &along)) {
