@@ -2,7 +2,6 @@
 // set.
 #include "tools/snapshot/PassFiles.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,8 +18,6 @@
 #include "tools/png/PngFile.h"
 
 namespace {
-
-constexpr char kPassesTextStart[] = "# The passes of frame ";
 
 // The files the set in FOLDER records: passes.txt, sheet.png and the picture of each pass its
 // passes.txt names. False when passes.txt cannot be read or is not the tool's.
@@ -68,21 +65,6 @@ bool Exchange(const std::string& fresh, const std::string& dir, const std::strin
     return movedIn;
 }
 
-std::string PassesText(const std::vector<PassPicture>& pictures, int frame)
-{
-    std::string text = kPassesTextStart + std::to_string(frame + 1) + " (" +
-                       std::to_string(pictures[0].width) + "x" +
-                       std::to_string(pictures[0].height) +
-                       "), in drawing order, with the GL state each draws with. light-bodies\n"
-                       "# and glass-panes show the state their display lists start from.\n";
-    for (size_t i = 0; i < pictures.size(); ++i) {
-        const std::string name = PassFileName(i, pictures[i]);
-        for (const PassState& state : pictures[i].states)
-            text += name.substr(0, 2) + " " + name.substr(3) + " " + state.Describe() + "\n";
-    }
-    return text;
-}
-
 }  // namespace
 
 PassFolder::~PassFolder()
@@ -100,26 +82,21 @@ bool PassFolder::Check(const std::string& given, std::string* error)
         return true;
     if (!S_ISDIR(target.status.st_mode))
         return Fail(error, "not a folder");
-    DIR* listing = nullptr;
-    if (faccessat(AT_FDCWD, target.path.c_str(), W_OK | X_OK, AT_EACCESS) != 0 ||
-        !(listing = opendir(target.path.c_str())))
+    if (faccessat(AT_FDCWD, target.path.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
         return Fail(error, std::strerror(errno));
     std::vector<std::string> set;  // none when passes.txt is missing or not the tool's
     ReadRecordedSet(target.path, &set);
-    while (const dirent* entry = readdir(listing)) {
-        const std::string name = entry->d_name;
-        struct stat status;
-        if (name != "." && name != ".." &&
-            (std::find(set.begin(), set.end(), name) == set.end() ||
-             fstatat(dirfd(listing), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
-             !S_ISREG(status.st_mode))) {
-            closedir(listing);
+    namespace fs = std::filesystem;
+    std::error_code failed;
+    for (fs::directory_iterator entry(target.path, failed); entry != fs::directory_iterator();
+         entry.increment(failed)) {
+        const std::string name = entry->path().filename();
+        if (std::find(set.begin(), set.end(), name) == set.end() ||
+            entry->symlink_status(failed).type() != fs::file_type::regular)
             return Fail(error, "it holds " + name + ", not of a set this tool wrote; name a "
                                                     "folder of the tool's own");
-        }
     }
-    closedir(listing);
-    return true;
+    return !failed || Fail(error, failed.message());
 }
 
 bool PassFolder::WriteFile(const std::string& name, const std::vector<uint8_t>& bytes,

@@ -164,6 +164,21 @@ std::string PassFileName(size_t index, const PassPicture& picture)
     return number + std::string(PassName(picture.pass));
 }
 
+std::string PassesText(const std::vector<PassPicture>& pictures, int frame)
+{
+    std::string text = kPassesTextStart + std::to_string(frame + 1) + " (" +
+                       std::to_string(pictures[0].width) + "x" +
+                       std::to_string(pictures[0].height) +
+                       "), in drawing order, with the GL state each draws with. light-bodies\n"
+                       "# and glass-panes show the state their display lists start from.\n";
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        const std::string name = PassFileName(i, pictures[i]);
+        for (const PassState& state : pictures[i].states)
+            text += name.substr(0, 2) + " " + name.substr(3) + " " + state.Describe() + "\n";
+    }
+    return text;
+}
+
 void PassRecorder::ReadPending(bool frameEnds)
 {
     PassPicture& picture = current.back();
