@@ -10,7 +10,7 @@
 // The PNG bytes of the picture; empty when PIXELS holds too few or encoding fails.
 std::vector<uint8_t> EncodePng(int width, int height, const std::vector<uint8_t>& pixels,
                                int channels = 3);
-// Writes PATH directly (the tests' pictures, the generator's icons); false on failure.
+// Writes PATH directly (the tests' pictures); false on failure.
 bool WritePng(const std::string& path, int width, int height, const std::vector<uint8_t>& pixels,
               int channels = 3);
 // False when the file is missing or not a PNG; any PNG is converted to 8-bit RGB.

@@ -10,13 +10,13 @@
 #include <cstring>
 #include <random>
 
-namespace {
-
 bool Fail(std::string* error, const std::string& why)
 {
     *error = why;
     return false;
 }
+
+namespace {
 
 std::string FolderOf(const std::string& path)
 {
@@ -111,7 +111,7 @@ bool WriteNewFile(const std::string& path, const std::vector<uint8_t>& bytes, mo
         why = errno;
     if (why == 0)
         return true;
-    temporary::Remove(path);
+    unlink(path.c_str());
     errno = why;
     return false;
 }
@@ -134,12 +134,6 @@ void HandleSignals()
 }
 
 void List(const std::string& path) { g_listed.push_back(path); }
-
-void Remove(const std::string& path)
-{
-    if (unlink(path.c_str()) != 0)
-        rmdir(path.c_str());
-}
 
 }  // namespace temporary
 
@@ -186,6 +180,6 @@ bool OutputFile::Write(const std::vector<uint8_t>& png, std::string* error)
         return true;
     const int why = errno;
     if (written)
-        temporary::Remove(temporary);
+        unlink(temporary.c_str());
     return Fail(error, std::strerror(why));
 }

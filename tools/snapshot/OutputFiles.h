@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+// Sets *ERROR to WHY; false, for the caller to return.
+bool Fail(std::string* error, const std::string& why);
+
 struct ResolvedPath {
     std::string path, folder;  // absolute, without links
     bool exists = false;
@@ -33,8 +36,7 @@ namespace temporary {
 // The one handler for INT, TERM, HUP, QUIT and PIPE (one the caller ignores stays ignored);
 // SIGXFSZ is ignored, so that a file-size limit fails the write (EFBIG).
 void HandleSignals();
-void List(const std::string& path);    // removed by those signals (a file or an empty folder)
-void Remove(const std::string& path);  // the same, now
+void List(const std::string& path);  // removed by those signals (a file or an empty folder)
 
 }  // namespace temporary
 

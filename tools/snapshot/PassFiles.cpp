@@ -1,7 +1,7 @@
-// Writing the pass pictures, their states and the contact sheet.
+// Writing the passes folder: the pass pictures, passes.txt and sheet.png, put in place as one
+// set.
 #include "tools/snapshot/PassFiles.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,27 +10,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <system_error>
 
 #include "tools/png/PngFile.h"
-#include "tools/snapshot/TinyFont.h"
 
 namespace {
-
-constexpr int kSheetGap = 4;         // pixels between and around the cells
-constexpr int kLabelScale = 2;       // font pixels are 2 x 2
-constexpr int kLabelHeight = kTextHeight * kLabelScale + 4;
-constexpr uint8_t kSheetBackground = 24;
-constexpr uint8_t kLabelColour[3] = {235, 235, 235};
-constexpr char kPassesTextStart[] = "# The passes of frame ";
-
-bool Fail(std::string* error, const std::string& why)
-{
-    if (error)
-        *error = why;
-    return false;
-}
 
 // The files the set in FOLDER records: passes.txt, sheet.png and the picture of each pass its
 // passes.txt names. False when passes.txt cannot be read or is not the tool's.
@@ -78,103 +65,13 @@ bool Exchange(const std::string& fresh, const std::string& dir, const std::strin
     return movedIn;
 }
 
-// Each pixel of the scaled picture, the mean of the source pixels whose centres fall in it.
-void Scale(const PassPicture& picture, double scale, PassPicture* scaled)
-{
-    for (int y = 0; y < scaled->height; ++y) {
-        const int y0 = int(y / scale), y1 = std::max(y0 + 1, int((y + 1) / scale));
-        for (int x = 0; x < scaled->width; ++x) {
-            const int x0 = int(x / scale), x1 = std::max(x0 + 1, int((x + 1) / scale));
-            unsigned sum[3] = {0, 0, 0}, count = 0;
-            for (int sy = y0; sy < std::min(y1, picture.height); ++sy)
-                for (int sx = x0; sx < std::min(x1, picture.width); ++sx) {
-                    const uint8_t* p = &picture.rgb[(size_t(sy) * picture.width + sx) * 3];
-                    sum[0] += p[0];
-                    sum[1] += p[1];
-                    sum[2] += p[2];
-                    ++count;
-                }
-            uint8_t* out = &scaled->rgb[(size_t(y) * scaled->width + size_t(x)) * 3];
-            for (int c = 0; c < 3; ++c)
-                out[c] = uint8_t(count ? (sum[c] + count / 2) / count : 0);
-        }
-    }
-}
-
-std::string PassesText(const std::vector<PassPicture>& pictures, int frame)
-{
-    std::string text = kPassesTextStart + std::to_string(frame + 1) + " (" +
-                       std::to_string(pictures[0].width) + "x" +
-                       std::to_string(pictures[0].height) +
-                       "), in drawing order, with the GL state each draws with. light-bodies\n"
-                       "# and glass-panes show the state their display lists start from.\n";
-    for (size_t i = 0; i < pictures.size(); ++i) {
-        const std::string name = PassFileName(i, pictures[i]);
-        for (const PassState& state : pictures[i].states)
-            text += name.substr(0, 2) + " " + name.substr(3) + " " + state.Describe() + "\n";
-    }
-    return text;
-}
-
 }  // namespace
-
-std::string PassFileName(size_t index, const PassPicture& picture)
-{
-    char number[16];
-    std::snprintf(number, sizeof number, "%02u-", unsigned(index + 1));
-    return number + std::string(PassName(picture.pass));
-}
-
-PassPicture Thumbnail(const PassPicture& picture)
-{
-    PassPicture thumbnail;
-    thumbnail.pass = picture.pass;
-    if (picture.width <= 0 || picture.height <= 0 || picture.rgb.empty())
-        return thumbnail;
-    const double scale = std::min(double(kSheetCellWidth) / picture.width,
-                                  double(kSheetCellHeight) / picture.height);
-    thumbnail.width = std::max(1, int(picture.width * scale));
-    thumbnail.height = std::max(1, int(picture.height * scale));
-    thumbnail.rgb.resize(size_t(thumbnail.width) * size_t(thumbnail.height) * 3);
-    Scale(picture, scale, &thumbnail);
-    return thumbnail;
-}
-
-std::vector<uint8_t> ContactSheet(const std::vector<PassPicture>& thumbnails, int* width,
-                                  int* height)
-{
-    const int count = int(thumbnails.size());
-    const int columns = std::max(1, std::min(kSheetColumns, count));
-    const int rows = std::max(1, (count + kSheetColumns - 1) / kSheetColumns);
-    const int cellHeight = kLabelHeight + kSheetCellHeight;
-    *width = kSheetGap + columns * (kSheetCellWidth + kSheetGap);
-    *height = kSheetGap + rows * (cellHeight + kSheetGap);
-    std::vector<uint8_t> sheet(size_t(*width) * size_t(*height) * 3, kSheetBackground);
-    for (int i = 0; i < count; ++i) {
-        const PassPicture& thumbnail = thumbnails[size_t(i)];
-        const int left = kSheetGap + (i % kSheetColumns) * (kSheetCellWidth + kSheetGap);
-        const int top = kSheetGap + (i / kSheetColumns) * (cellHeight + kSheetGap);
-        std::string label = PassFileName(size_t(i), thumbnail);
-        label[2] = ' ';
-        DrawText(sheet, *width, *height, left + 2, top + (kLabelHeight - kTextHeight * kLabelScale) / 2,
-                 label, kLabelScale, kLabelColour);
-        // Centred in its cell, below the label.
-        const int x0 = left + (kSheetCellWidth - thumbnail.width) / 2;
-        const int y0 = top + kLabelHeight + (kSheetCellHeight - thumbnail.height) / 2;
-        const size_t row = size_t(thumbnail.width) * 3;
-        for (int y = 0; y < thumbnail.height && !thumbnail.rgb.empty(); ++y)
-            std::memcpy(&sheet[(size_t(y0 + y) * size_t(*width) + size_t(x0)) * 3],
-                        &thumbnail.rgb[size_t(y) * row], row);
-    }
-    return sheet;
-}
 
 PassFolder::~PassFolder()
 {
-    for (const std::string& path : written)
-        temporary::Remove(path);
+    std::error_code ignored;
     if (!fresh.empty())
-        temporary::Remove(fresh);
+        std::filesystem::remove_all(fresh, ignored);
 }
 
 bool PassFolder::Check(const std::string& given, std::string* error)
@@ -185,26 +82,21 @@ bool PassFolder::Check(const std::string& given, std::string* error)
         return true;
     if (!S_ISDIR(target.status.st_mode))
         return Fail(error, "not a folder");
-    DIR* listing = nullptr;
-    if (faccessat(AT_FDCWD, target.path.c_str(), W_OK | X_OK, AT_EACCESS) != 0 ||
-        !(listing = opendir(target.path.c_str())))
+    if (faccessat(AT_FDCWD, target.path.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
         return Fail(error, std::strerror(errno));
     std::vector<std::string> set;  // none when passes.txt is missing or not the tool's
     ReadRecordedSet(target.path, &set);
-    while (const dirent* entry = readdir(listing)) {
-        const std::string name = entry->d_name;
-        struct stat status;
-        if (name != "." && name != ".." &&
-            (std::find(set.begin(), set.end(), name) == set.end() ||
-             fstatat(dirfd(listing), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
-             !S_ISREG(status.st_mode))) {
-            closedir(listing);
+    namespace fs = std::filesystem;
+    std::error_code failed;
+    for (fs::directory_iterator entry(target.path, failed); entry != fs::directory_iterator();
+         entry.increment(failed)) {
+        const std::string name = entry->path().filename();
+        if (std::find(set.begin(), set.end(), name) == set.end() ||
+            entry->symlink_status(failed).type() != fs::file_type::regular)
             return Fail(error, "it holds " + name + ", not of a set this tool wrote; name a "
                                                     "folder of the tool's own");
-        }
     }
-    closedir(listing);
-    return true;
+    return !failed || Fail(error, failed.message());
 }
 
 bool PassFolder::WriteFile(const std::string& name, const std::vector<uint8_t>& bytes,
@@ -219,10 +111,8 @@ bool PassFolder::WriteFile(const std::string& name, const std::vector<uint8_t>& 
         temporary::List(fresh);
     }
     const std::string path = fresh + "/" + name;
-    if (bytes.empty() || !WriteNewFile(path, bytes))
-        return Fail(error, name + ": " + (bytes.empty() ? "no picture" : std::strerror(errno)));
-    written.push_back(path);
-    return true;
+    return (!bytes.empty() && WriteNewFile(path, bytes)) ||
+           Fail(error, name + ": " + (bytes.empty() ? "no picture" : std::strerror(errno)));
 }
 
 bool PassFolder::WritePicture(size_t index, const PassPicture& picture, std::string* error)
@@ -232,14 +122,12 @@ bool PassFolder::WritePicture(size_t index, const PassPicture& picture, std::str
 }
 
 bool PassFolder::Commit(const std::vector<PassPicture>& pictures,
-                        const std::vector<PassPicture>& thumbnails, int frame, std::string* error)
+                        const std::vector<uint8_t>& sheetPng, int frame, std::string* error)
 {
     if (pictures.empty())
         return Fail(error, "no pass was recorded");
-    int sheetWidth = 0, sheetHeight = 0;
-    const std::vector<uint8_t> sheet = ContactSheet(thumbnails, &sheetWidth, &sheetHeight);
     const std::string text = PassesText(pictures, frame);
-    if (!WriteFile("sheet.png", EncodePng(sheetWidth, sheetHeight, sheet), error) ||
+    if (!WriteFile("sheet.png", sheetPng, error) ||
         !WriteFile("passes.txt", std::vector<uint8_t>(text.begin(), text.end()), error))
         return false;
     if (target.exists && chmod(fresh.c_str(), target.status.st_mode & 07777) != 0)
@@ -255,7 +143,6 @@ bool PassFolder::Commit(const std::vector<PassPicture>& pictures,
         return Fail(error, std::strerror(errno));
     if (exchanged)
         RemoveSet(fresh);  // the old set, now
-    written.clear();
     fresh.clear();
     return true;
 }

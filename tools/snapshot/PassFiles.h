@@ -11,21 +11,6 @@
 #include "tools/snapshot/OutputFiles.h"
 #include "tools/snapshot/PassRecorder.h"
 
-constexpr int kSheetColumns = 4;
-constexpr int kSheetCellWidth = 320;   // pixels; a picture is scaled to fit, keeping its shape
-constexpr int kSheetCellHeight = 240;
-
-// "01-shadow-marks", ...: the file name of picture `index` (0-based) without ".png".
-std::string PassFileName(size_t index, const PassPicture& picture);
-
-// The picture scaled to fit a sheet cell, keeping its shape: each pixel the mean of the
-// source pixels whose centres fall in it (or the nearest one when enlarging).
-PassPicture Thumbnail(const PassPicture& picture);
-
-// The labelled grid of the thumbnails, as tightly packed RGB rows, top row first.
-std::vector<uint8_t> ContactSheet(const std::vector<PassPicture>& thumbnails, int* width,
-                                  int* height);
-
 // The --passes folder. Check refuses, writing nothing, a folder holding anything but a set the
 // tool wrote: its passes.txt and the files that passes.txt records. The new set is written into
 // a fresh folder beside it, then exchanged with it in one step (a missing one is made so) and
@@ -34,7 +19,7 @@ std::vector<uint8_t> ContactSheet(const std::vector<PassPicture>& thumbnails, in
 class PassFolder {
 public:
     PassFolder() = default;
-    ~PassFolder();  // removes the new set when it was not put in place
+    ~PassFolder();  // removes the new set's folder when it was not put in place
     PassFolder(const PassFolder&) = delete;
     PassFolder& operator=(const PassFolder&) = delete;
 
@@ -43,7 +28,7 @@ public:
     bool WritePicture(size_t index, const PassPicture& picture, std::string* error);
     // Writes passes.txt and sheet.png and puts the new set in place. frame: the 0-based idle
     // frame shown, written 1-based in passes.txt (frame 30 of --frames 30).
-    bool Commit(const std::vector<PassPicture>& pictures, const std::vector<PassPicture>& thumbnails,
+    bool Commit(const std::vector<PassPicture>& pictures, const std::vector<uint8_t>& sheetPng,
                 int frame, std::string* error);
 
     ResolvedPath target;
@@ -51,6 +36,5 @@ public:
 private:
     bool WriteFile(const std::string& name, const std::vector<uint8_t>& bytes, std::string* error);
 
-    std::string fresh;                 // the new set's folder, once made
-    std::vector<std::string> written;  // its files
+    std::string fresh;  // the new set's folder, once made
 };

@@ -34,35 +34,23 @@ std::vector<uint8_t> ReadBuffer(GLenum format, int channels, int* width, int* he
 
 void Drop(std::vector<uint8_t>& pixels) { std::vector<uint8_t>().swap(pixels); }
 
+// A GL constant as passes.txt names it.
 const char* Name(GLint value)
 {
-    switch (value) {
-    case GL_NEVER: return "NEVER";
-    case GL_LESS: return "LESS";
-    case GL_EQUAL: return "EQUAL";
-    case GL_LEQUAL: return "LEQUAL";
-    case GL_GREATER: return "GREATER";
-    case GL_NOTEQUAL: return "NOTEQUAL";
-    case GL_GEQUAL: return "GEQUAL";
-    case GL_ALWAYS: return "ALWAYS";
-    case GL_KEEP: return "KEEP";
-    case GL_REPLACE: return "REPLACE";
-    case GL_INCR: return "INCR";
-    case GL_DECR: return "DECR";
-    case GL_INVERT: return "INVERT";
-    case GL_ZERO: return "ZERO";
-    case GL_ONE: return "ONE";
-    case GL_SRC_COLOR: return "SRC_COLOR";
-    case GL_ONE_MINUS_SRC_COLOR: return "ONE_MINUS_SRC_COLOR";
-    case GL_DST_COLOR: return "DST_COLOR";
-    case GL_ONE_MINUS_DST_COLOR: return "ONE_MINUS_DST_COLOR";
-    case GL_SRC_ALPHA: return "SRC_ALPHA";
-    case GL_ONE_MINUS_SRC_ALPHA: return "ONE_MINUS_SRC_ALPHA";
-    case GL_EYE_LINEAR: return "eye-linear";
-    case GL_OBJECT_LINEAR: return "object-linear";
-    case GL_SPHERE_MAP: return "sphere-map";
-    default: return "?";
-    }
+#define GL_NAME(name) {GL_##name, #name}
+    static const std::pair<GLint, const char*> kNames[] = {
+        GL_NAME(NEVER), GL_NAME(LESS), GL_NAME(EQUAL), GL_NAME(LEQUAL), GL_NAME(GREATER),
+        GL_NAME(NOTEQUAL), GL_NAME(GEQUAL), GL_NAME(ALWAYS), GL_NAME(KEEP), GL_NAME(REPLACE),
+        GL_NAME(INCR), GL_NAME(DECR), GL_NAME(INVERT), GL_NAME(ZERO), GL_NAME(ONE),
+        GL_NAME(SRC_COLOR), GL_NAME(ONE_MINUS_SRC_COLOR), GL_NAME(DST_COLOR),
+        GL_NAME(ONE_MINUS_DST_COLOR), GL_NAME(SRC_ALPHA), GL_NAME(ONE_MINUS_SRC_ALPHA),
+        {GL_EYE_LINEAR, "eye-linear"}, {GL_OBJECT_LINEAR, "object-linear"},
+        {GL_SPHERE_MAP, "sphere-map"}};
+#undef GL_NAME
+    for (const auto& [constant, name] : kNames)
+        if (constant == value)
+            return name;
+    return "?";
 }
 
 // The file a bound texture was made from, when it is one of the application's three.
@@ -77,6 +65,11 @@ std::string TextureName(GLint name)
 }
 
 std::string OnOff(bool on) { return on ? "on" : "off"; }
+
+bool IsMark(ScenePass pass)
+{
+    return pass == ScenePass::kShadowMark1 || pass == ScenePass::kShadowMark2;
+}
 
 }  // namespace
 
@@ -118,50 +111,30 @@ PassState PassState::Read()
 
 std::string PassState::Describe() const
 {
-    std::string lightList;
+    std::string lightList, texture = texture2D ? textureFile + "/" : "off";
     for (int i = 0; i < 3; ++i)
         if (lights[i])
             lightList += (lightList.empty() ? "LIGHT" : ",LIGHT") + std::to_string(i);
-    std::string text = "lighting=" + (lighting ? (lightList.empty() ? "on" : lightList) : "off");
-    text += " colour-writes=" + OnOff(colourWrites);
-    text += " depth-test=" + (depthTest ? std::string(Name(depthFunc)) : "off");
-    text += " depth-writes=" + OnOff(depthWrites);
-    if (stencilTest) {
-        char stencil[96];
+    if (texture2D && (texGen[0] || texGen[1] || texGen[2]))
+        texture += Name(texGenModeS) + std::string("-") + (texGen[0] ? "S" : "") +
+                   (texGen[1] ? "T" : "") + (texGen[2] ? "Q" : "");
+    else if (texture2D)
+        texture += "own-coordinates";
+    char stencil[96] = "off", scissor[64] = "off";
+    if (stencilTest)
         std::snprintf(stencil, sizeof stencil, "%s/%d/0x%x op=%s/%s/%s writes=0x%x",
                       Name(stencilFunc), int(stencilRef), unsigned(stencilValueMask) & 0xFFu,
                       Name(stencilOps[0]), Name(stencilOps[1]), Name(stencilOps[2]),
                       unsigned(stencilWriteMask) & 0xFFu);
-        text += " stencil=" + std::string(stencil);
-    } else {
-        text += " stencil=off";
-    }
-    text += " blend=" +
-            (blend ? std::string(Name(blendSrc)) + "/" + Name(blendDst) : std::string("off"));
-    if (texture2D) {
-        text += " texture=" + textureFile + "/";
-        if (texGen[0] || texGen[1] || texGen[2]) {
-            text += Name(texGenModeS);
-            text += "-";
-            const char coordinates[] = "STQ";
-            for (int i = 0; i < 3; ++i)
-                if (texGen[i])
-                    text += coordinates[i];
-        } else {
-            text += "own-coordinates";
-        }
-    } else {
-        text += " texture=off";
-    }
-    if (scissorTest) {
-        char box[64];
-        std::snprintf(box, sizeof box, "%d,%d,%dx%d", int(scissorBox[0]), int(scissorBox[1]),
-                      int(scissorBox[2]), int(scissorBox[3]));
-        text += " scissor=" + std::string(box);
-    } else {
-        text += " scissor=off";
-    }
-    return text;
+    if (scissorTest)
+        std::snprintf(scissor, sizeof scissor, "%d,%d,%dx%d", int(scissorBox[0]),
+                      int(scissorBox[1]), int(scissorBox[2]), int(scissorBox[3]));
+    return "lighting=" + (lighting ? (lightList.empty() ? "on" : lightList) : "off") +
+           " colour-writes=" + OnOff(colourWrites) +
+           " depth-test=" + (depthTest ? Name(depthFunc) : "off") +
+           " depth-writes=" + OnOff(depthWrites) + " stencil=" + stencil +
+           " blend=" + (blend ? std::string(Name(blendSrc)) + "/" + Name(blendDst) : "off") +
+           " texture=" + texture + " scissor=" + scissor;
 }
 
 const char* PassName(ScenePass pass)
@@ -184,14 +157,27 @@ const char* PassName(ScenePass pass)
     return "?";
 }
 
-namespace {
-
-bool IsMark(ScenePass pass)
+std::string PassFileName(size_t index, const PassPicture& picture)
 {
-    return pass == ScenePass::kShadowMark1 || pass == ScenePass::kShadowMark2;
+    char number[16];
+    std::snprintf(number, sizeof number, "%02u-", unsigned(index + 1));
+    return number + std::string(PassName(picture.pass));
 }
 
-}  // namespace
+std::string PassesText(const std::vector<PassPicture>& pictures, int frame)
+{
+    std::string text = kPassesTextStart + std::to_string(frame + 1) + " (" +
+                       std::to_string(pictures[0].width) + "x" +
+                       std::to_string(pictures[0].height) +
+                       "), in drawing order, with the GL state each draws with. light-bodies\n"
+                       "# and glass-panes show the state their display lists start from.\n";
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        const std::string name = PassFileName(i, pictures[i]);
+        for (const PassState& state : pictures[i].states)
+            text += name.substr(0, 2) + " " + name.substr(3) + " " + state.Describe() + "\n";
+    }
+    return text;
+}
 
 void PassRecorder::ReadPending(bool frameEnds)
 {

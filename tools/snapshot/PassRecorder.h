@@ -44,6 +44,13 @@ struct PassPicture {
 
 // "shadow-marks", "floor-base", ... "glass-panes": both marks share one name.
 const char* PassName(ScenePass pass);
+// "01-shadow-marks", ...: the file name of picture `index` (0-based) without ".png".
+std::string PassFileName(size_t index, const PassPicture& picture);
+// passes.txt for the PICTURES of idle frame FRAME (0-based, written 1-based): two lines that
+// begin with '#', the first with kPassesTextStart, then a line per GL pass in drawing order:
+// its picture's number, its name and its state ("01 shadow-marks lighting=off ...").
+constexpr char kPassesTextStart[] = "# The passes of frame ";
+std::string PassesText(const std::vector<PassPicture>& pictures, int frame);
 
 // The colours of the shadow-marks picture: a pixel whose red is 255 has stencil bit 0 (light
 // 1's shadow), one whose blue is 255 bit 1 (light 2's); elsewhere, and in the other channels,

@@ -2,6 +2,8 @@
 #include "tools/snapshot/PassesRun.h"
 
 #include "platform/offscreen/Offscreen.h"
+#include "tools/png/PngFile.h"
+#include "tools/snapshot/ContactSheet.h"
 
 PassesRun::~PassesRun()
 {
@@ -15,7 +17,6 @@ bool PassesRun::Open(const std::string& given, int frames, std::string* error)
         return true;
     if (!folder.Check(given, error))
         return false;
-    on = true;
     lastFrame = frames - 1;
     recorder.recording = false;
     recorder.sink = [this](size_t index, const PassPicture& picture) {
@@ -43,7 +44,7 @@ void PassesRun::FrameEnds() { recorder.FrameEnds(); }
 
 void PassesRun::BeforeSwap(int frame)
 {
-    if (on && frame == lastFrame) {
+    if (!Folder().empty() && frame == lastFrame) {
         lastFrameDone = true;
         recorder.recording = false;  // keeps this frame's pictures
     }
@@ -51,11 +52,13 @@ void PassesRun::BeforeSwap(int frame)
 
 bool PassesRun::Write(std::string* error)
 {
-    if (!on)
+    if (Folder().empty())
         return true;
     if (!writeError.empty()) {
         *error = writeError;
         return false;
     }
-    return folder.Commit(recorder.Pictures(), thumbnails, lastFrame, error);
+    int width = 0, height = 0;
+    const std::vector<uint8_t> sheet = ContactSheet(thumbnails, &width, &height);
+    return folder.Commit(recorder.Pictures(), EncodePng(width, height, sheet), lastFrame, error);
 }

@@ -12,10 +12,7 @@
 
 class PassesRun : private PassObserver {
 public:
-    PassesRun() = default;
-    ~PassesRun() override;
-    PassesRun(const PassesRun&) = delete;
-    PassesRun& operator=(const PassesRun&) = delete;
+    ~PassesRun() override;  // not copied: it holds the folder (PassFolder)
 
     // Checks DIR as given on the command line (empty: off), before the tool changes folder,
     // and starts observing; false with a reason when DIR cannot take the set (PassFolder).
@@ -31,7 +28,6 @@ private:
     void PassBegins(ScenePass pass) override;
     void FrameEnds() override;
 
-    bool on = false;
     int lastFrame = 0;
     bool lastFrameDone = false;
     PassFolder folder;

@@ -11,8 +11,10 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -40,6 +42,18 @@ using Clock = std::chrono::steady_clock;
 // 8192 x 8192 four times that.
 constexpr int kMostPixelsOnASide = 8192;
 
+// One line on stderr, after the tool's name (in one write, as the lines of a log should be);
+// false, for the caller to return.
+__attribute__((format(printf, 1, 2))) bool Say(const char* format, ...)
+{
+    const std::string line = std::string("corvane-snapshot: ") + format + "\n";
+    va_list arguments;
+    va_start(arguments, format);
+    std::vfprintf(stderr, line.c_str(), arguments);
+    va_end(arguments);
+    return false;
+}
+
 void PrintMessageBoxes()
 {
     for (const offscreen::RecordedMessageBox& box : offscreen::MessageBoxes()) {
@@ -66,21 +80,14 @@ struct Run {
 // and the largest pbuffer the EGL display gives.
 bool CheckSize(const SnapshotOptions& options)
 {
-    if (options.width > kMostPixelsOnASide || options.height > kMostPixelsOnASide) {
-        std::fprintf(stderr, "corvane-snapshot: --size %dx%d is too large: at most %d on a side\n",
-                     options.width, options.height, kMostPixelsOnASide);
-        return false;
-    }
+    if (options.width > kMostPixelsOnASide || options.height > kMostPixelsOnASide)
+        return Say("--size %dx%d is too large: at most %d on a side", options.width,
+                   options.height, kMostPixelsOnASide);
     int maxWidth = 0, maxHeight = 0;
-    if (offscreen::MaxPbufferSize(&maxWidth, &maxHeight) &&
-        (options.width > maxWidth || options.height > maxHeight)) {
-        std::fprintf(stderr,
-                     "corvane-snapshot: --size %dx%d is too large: the EGL display's pbuffers "
-                     "are at most %dx%d\n",
-                     options.width, options.height, maxWidth, maxHeight);
-        return false;
-    }
-    return true;
+    return !offscreen::MaxPbufferSize(&maxWidth, &maxHeight) ||
+           (options.width <= maxWidth && options.height <= maxHeight) ||
+           Say("--size %dx%d is too large: the EGL display's pbuffers are at most %dx%d",
+               options.width, options.height, maxWidth, maxHeight);
 }
 
 // Everything the run writes is checked here, writing nothing, before the run changes into
@@ -89,29 +96,16 @@ bool CheckTargets(Run& run)
 {
     const SnapshotOptions& options = run.options;
     std::string error;
-    if (!options.out.empty() && !run.out.Check(options.out, &error)) {
-        std::fprintf(stderr, "corvane-snapshot: cannot write %s: %s\n", options.out.c_str(),
-                     error.c_str());
-        return false;
-    }
-    if (!run.passes.Open(options.passes, options.frames, &error)) {
-        std::fprintf(stderr, "corvane-snapshot: cannot write the passes in %s: %s\n",
-                     options.passes.c_str(), error.c_str());
-        return false;
-    }
+    if (!options.out.empty() && !run.out.Check(options.out, &error))
+        return Say("cannot write %s: %s", options.out.c_str(), error.c_str());
+    if (!run.passes.Open(options.passes, options.frames, &error))
+        return Say("cannot write the passes in %s: %s", options.passes.c_str(), error.c_str());
     const std::string& out = run.out.target.path;
     const std::string& passes = run.passes.Folder();
-    if (!out.empty() && !passes.empty() && (out == passes || out.rfind(passes + "/", 0) == 0)) {
-        std::fprintf(stderr, "corvane-snapshot: --out %s is in the --passes folder %s, which "
-                             "holds only the set; name another file\n",
-                     options.out.c_str(), options.passes.c_str());
-        return false;
-    }
-    if (chdir(options.assets.c_str()) != 0) {
-        std::fprintf(stderr, "corvane-snapshot: cannot enter %s\n", options.assets.c_str());
-        return false;
-    }
-    return true;
+    if (!out.empty() && !passes.empty() && (out == passes || out.rfind(passes + "/", 0) == 0))
+        return Say("--out %s is in the --passes folder %s, which holds only the set; name "
+                   "another file", options.out.c_str(), options.passes.c_str());
+    return chdir(options.assets.c_str()) == 0 || Say("cannot enter %s", options.assets.c_str());
 }
 
 // The scripted run: size, buffers, answer, frames, clock, commands and keys; and the swap
@@ -164,8 +158,7 @@ int RunApplication(int argc, char** argv, Run& run)
         // wrong one still ends well, with three error boxes. (After start-up: without a
         // display the run ends there with its one line.)
         char* here = getcwd(nullptr, 0);  // as long as the path is
-        std::fprintf(stderr, "corvane-snapshot: no --assets given: reading the pictures in %s\n",
-                     here ? here : ".");
+        Say("no --assets given: reading the pictures in %s", here ? here : ".");
         std::free(here);
     }
     int exitCode = 0;
@@ -188,31 +181,20 @@ bool WriteResults(Run& run)
     const SnapshotOptions& options = run.options;
     PrintMessageBoxes();
     if (!offscreen::DisplayAttempts().empty())
-        std::fprintf(stderr, "corvane-snapshot: EGL displays tried: %s\n",
-                     offscreen::DisplayAttempts().c_str());
-    std::string error;
-    if (run.framesDrawn < options.frames) {
-        std::fprintf(stderr, "corvane-snapshot: the run ended after %d of %d frames%s%s\n",
-                     run.framesDrawn, options.frames,
-                     options.out.empty() ? "" : "; nothing written to ", options.out.c_str());
-        return false;
-    }
+        Say("EGL displays tried: %s", offscreen::DisplayAttempts().c_str());
+    if (run.framesDrawn < options.frames)
+        return Say("the run ended after %d of %d frames%s%s", run.framesDrawn, options.frames,
+                   options.out.empty() ? "" : "; nothing written to ", options.out.c_str());
     // Encoded first, so that memory running out changes no file.
     const std::vector<uint8_t> png =
         options.out.empty() ? std::vector<uint8_t>()
                             : EncodePng(run.pictureWidth, run.pictureHeight, run.picture);
     std::vector<uint8_t>().swap(run.picture);
-    if (!run.passes.Write(&error)) {
-        std::fprintf(stderr, "corvane-snapshot: cannot write the passes in %s: %s\n",
-                     options.passes.c_str(), error.c_str());
-        return false;
-    }
-    if (!options.out.empty() && !run.out.Write(png, &error)) {
-        std::fprintf(stderr, "corvane-snapshot: cannot write %s: %s\n", options.out.c_str(),
-                     error.c_str());
-        return false;
-    }
-    return true;
+    std::string error;
+    if (!run.passes.Write(&error))
+        return Say("cannot write the passes in %s: %s", options.passes.c_str(), error.c_str());
+    return options.out.empty() || run.out.Write(png, &error) ||
+           Say("cannot write %s: %s", options.out.c_str(), error.c_str());
 }
 
 // The bench line, timed from the completion of the first frame drawn to that of the last;
@@ -220,8 +202,7 @@ bool WriteResults(Run& run)
 void PrintBench(const Run& run)
 {
     std::string renderer = run.renderer;
-    for (char& c : renderer)
-        c = c == '"' ? '\'' : c;
+    std::replace(renderer.begin(), renderer.end(), '"', '\'');
     const char* platformName = offscreen::DisplayPlatformName();
     char producer[400];
     std::snprintf(producer, sizeof producer, "size=%dx%d platform=%s renderer=\"%s\"",
@@ -243,11 +224,8 @@ void PrintBench(const Run& run)
 // A full device or a closed descriptor on stdout is a failure of its own: one line.
 bool StdoutWritten()
 {
-    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
-        return true;
-    std::fprintf(stderr, "corvane-snapshot: cannot write to the standard output: %s\n",
-                 std::strerror(errno));
-    return false;
+    return (std::fflush(stdout) == 0 && !std::ferror(stdout)) ||
+           Say("cannot write to the standard output: %s", std::strerror(errno));
 }
 
 // A closed standard descriptor would be taken by the next file opened (the X connection, say),
@@ -256,9 +234,8 @@ bool StdoutWritten()
 void HoldClosedStandardDescriptors()
 {
     for (int descriptor = 0; descriptor <= 2; ++descriptor)
-        if (fcntl(descriptor, F_GETFD) == -1 && errno == EBADF &&
-            open("/dev/null", O_RDONLY) != descriptor)
-            _exit(2);  // cannot happen: the lowest free descriptor is this one
+        if (fcntl(descriptor, F_GETFD) == -1 && errno == EBADF)
+            open("/dev/null", O_RDONLY);  // the lowest free descriptor: this one
 }
 
 // The whole run; its exit code.

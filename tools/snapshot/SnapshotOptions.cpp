@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <set>
+#include <utility>
 
 #include "app/Resources.h"
 
@@ -53,53 +55,37 @@ bool ParsePair(const std::string& text, char separator, long low, long high, int
            ParseInt(text.substr(at + 1).c_str(), low, high, second);
 }
 
-bool ParseKeyName(const std::string& name, platform::Key* key)
+// The value NAME stands for in TABLE; false when it names none.
+template <typename Value, size_t N>
+bool Find(const std::pair<const char*, Value> (&table)[N], const std::string& name, Value* value)
 {
-    static const struct {
-        const char* name;
-        platform::Key key;
-    } kKeys[] = {
-        {"left", platform::Key::kLeft}, {"right", platform::Key::kRight},
-        {"up", platform::Key::kUp},     {"down", platform::Key::kDown},
-        {"home", platform::Key::kHome}, {"end", platform::Key::kEnd},
-    };
-    for (const auto& entry : kKeys)
-        if (name == entry.name) {
-            *key = entry.key;
+    for (const auto& [key, found] : table)
+        if (name == key) {
+            *value = found;
             return true;
         }
     return false;
 }
 
+const std::pair<const char*, platform::Key> kKeys[] = {
+    {"left", platform::Key::kLeft}, {"right", platform::Key::kRight}, {"up", platform::Key::kUp},
+    {"down", platform::Key::kDown}, {"home", platform::Key::kHome},   {"end", platform::Key::kEnd}};
+
+const std::pair<const char*, unsigned> kCommands[] = {
+    {"about", kCommandAbout},           {"pause", kCommandPause},
+    {"single-step", kCommandSingleStep}, {"exit", kCommandExit},
+    {"change-shape", kCommandChangeShape}, {"rotate", kCommandRotate},
+    {"light1", kCommandLight1Enabled},  {"light1-glass", kCommandLight1Glass},
+    {"light1-move", kCommandLight1Move}, {"light2", kCommandLight2Enabled},
+    {"light2-glass", kCommandLight2Glass}, {"light2-move", kCommandLight2Move},
+    {"shadow", kCommandShadow}};
+
 // A menu command by name or by numeric id (0 to 65535).
 bool ParseCommandId(const std::string& name, unsigned* id)
 {
-    static const struct {
-        const char* name;
-        CommandId id;
-    } kCommands[] = {
-        {"about", kCommandAbout},
-        {"pause", kCommandPause},
-        {"single-step", kCommandSingleStep},
-        {"exit", kCommandExit},
-        {"change-shape", kCommandChangeShape},
-        {"rotate", kCommandRotate},
-        {"light1", kCommandLight1Enabled},
-        {"light1-glass", kCommandLight1Glass},
-        {"light1-move", kCommandLight1Move},
-        {"light2", kCommandLight2Enabled},
-        {"light2-glass", kCommandLight2Glass},
-        {"light2-move", kCommandLight2Move},
-        {"shadow", kCommandShadow},
-    };
-    for (const auto& entry : kCommands)
-        if (name == entry.name) {
-            *id = entry.id;
-            return true;
-        }
     int number = 0;
     if (!ParseInt(name.c_str(), 0, 0xFFFF, &number))
-        return false;
+        return Find(kCommands, name, id);
     *id = unsigned(number);
     return true;
 }
@@ -133,7 +119,7 @@ bool ParseValue(const std::string& option, const std::string& value, SnapshotOpt
     if (option == "--key") {
         const size_t at = value.find('@');
         SnapshotKeyHold hold{};
-        const bool ok = at != std::string::npos && ParseKeyName(value.substr(0, at), &hold.key) &&
+        const bool ok = at != std::string::npos && Find(kKeys, value.substr(0, at), &hold.key) &&
                         ParsePair(value.substr(at + 1), ':', 0, kMaxFrames, &hold.from, &hold.to) &&
                         hold.from <= hold.to;
         if (ok)
@@ -153,16 +139,10 @@ bool ParseValue(const std::string& option, const std::string& value, SnapshotOpt
     return !value.empty();
 }
 
-bool TakesValue(const std::string& option)
-{
-    static const char* const kValued[] = {"--assets",       "--size",  "--frames", "--step-ms",
-                                          "--command",      "--key",   "--color-bits",
-                                          "--stencil-bits", "--answer", "--out", "--passes"};
-    for (const char* name : kValued)
-        if (option == name)
-            return true;
-    return false;
-}
+// The options that take a value, each parsed by ParseValue.
+const std::set<std::string> kValued = {"--assets",     "--size",         "--frames", "--step-ms",
+                                       "--command",    "--key",          "--answer", "--out",
+                                       "--color-bits", "--stencil-bits", "--passes"};
 
 }  // namespace
 
@@ -178,7 +158,7 @@ bool ParseSnapshotOptions(int argc, char** argv, SnapshotOptions* options, std::
             (option == "--bench" ? options->bench : options->fullExtent) = true;
             continue;
         }
-        if (!TakesValue(option)) {
+        if (kValued.count(option) == 0) {
             *error = "unknown option " + option;
             return false;
         }

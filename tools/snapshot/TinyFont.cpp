@@ -72,11 +72,6 @@ const Glyph& GlyphOf(char character)
 
 }  // namespace
 
-int TextWidth(const std::string& text, int scale)
-{
-    return text.empty() ? 0 : (int(text.size()) * kAdvance - 1) * scale;
-}
-
 void DrawText(std::vector<uint8_t>& rgb, int width, int height, int x, int y,
               const std::string& text, int scale, const uint8_t colour[3])
 {

@@ -7,11 +7,9 @@
 #include <string>
 #include <vector>
 
-// Width in pixels of `text` drawn at `scale` (each font pixel becomes scale x scale).
-int TextWidth(const std::string& text, int scale);
 constexpr int kTextHeight = 8;  // font pixels, descenders included
 
 // Draws `text` into tightly packed RGB rows (top row first) with its top left corner at
-// (x, y); what falls outside the picture is clipped.
+// (x, y), each font pixel as SCALE x SCALE; what falls outside the picture is clipped.
 void DrawText(std::vector<uint8_t>& rgb, int width, int height, int x, int y,
               const std::string& text, int scale, const uint8_t colour[3]);

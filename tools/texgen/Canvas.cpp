@@ -1,22 +1,10 @@
-// The canvas and its BMP writer: a 14-byte file header, a 40-byte information header, then
-// the rows bottom-up in blue, green, red order; the image-size field is width x height x 3.
+// The canvas and its BMP file: a 14-byte file header, a 40-byte information header, then the
+// rows bottom-up in blue, green, red order; the image-size field is width x height x 3.
 #include "Canvas.h"
 
-#include <algorithm>
-#include <cmath>
 #include <cstdint>
-#include <cstdio>
 
 #include "tools/texgen/LittleEndian.h"
-
-namespace {
-
-uint8_t ToByte(float value)
-{
-    return uint8_t(std::lround(std::clamp(value, 0.0f, 1.0f) * 255.0f));
-}
-
-}  // namespace
 
 Color Mix(const Color& a, const Color& b, float t)
 {
@@ -33,14 +21,12 @@ Canvas::Canvas(int width, int height)
 {
 }
 
-bool Canvas::WriteBmp(const std::string& path) const
+std::vector<uint8_t> Canvas::Bmp() const
 {
     const uint32_t imageSize = uint32_t(width) * uint32_t(height) * 3;
     const uint32_t dataOffset = 14 + 40;
-    std::vector<uint8_t> bytes;
+    std::vector<uint8_t> bytes = {'B', 'M'};
     bytes.reserve(dataOffset + imageSize);
-    bytes.push_back('B');
-    bytes.push_back('M');
     PutLittle32(bytes, dataOffset + imageSize);  // file size
     PutLittle32(bytes, 0);                       // two reserved 16-bit fields
     PutLittle32(bytes, dataOffset);
@@ -55,17 +41,10 @@ bool Canvas::WriteBmp(const std::string& path) const
     PutLittle32(bytes, 2835);
     PutLittle32(bytes, 0);  // palette colours
     PutLittle32(bytes, 0);  // important colours
-    for (int y = height - 1; y >= 0; --y) {
+    for (int y = height - 1; y >= 0; --y)
         for (int x = 0; x < width; ++x) {
             const Color& c = Get(x, y);
-            bytes.push_back(ToByte(c.b));
-            bytes.push_back(ToByte(c.g));
-            bytes.push_back(ToByte(c.r));
+            bytes.insert(bytes.end(), {ToByte(c.b), ToByte(c.g), ToByte(c.r)});
         }
-    }
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
+    return bytes;
 }

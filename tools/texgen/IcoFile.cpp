@@ -4,8 +4,6 @@
 // (all zero: the alpha channel decides) with rows padded to 32 bits.
 #include "IcoFile.h"
 
-#include <cstdio>
-
 #include "tools/png/PngFile.h"
 #include "tools/texgen/LittleEndian.h"
 
@@ -28,10 +26,7 @@ std::vector<uint8_t> BitmapPicture(const IcoImage& image)
     for (uint32_t row = 0; row < size; ++row) {
         const uint8_t* pixel = &image.rgba[size_t(size - 1 - row) * size * 4];
         for (uint32_t x = 0; x < size; ++x, pixel += 4) {
-            out.push_back(pixel[2]);
-            out.push_back(pixel[1]);
-            out.push_back(pixel[0]);
-            out.push_back(pixel[3]);
+            out.insert(out.end(), {pixel[2], pixel[1], pixel[0], pixel[3]});
         }
     }
     out.insert(out.end(), size_t(maskRow) * size, 0);
@@ -40,18 +35,15 @@ std::vector<uint8_t> BitmapPicture(const IcoImage& image)
 
 }  // namespace
 
-bool WriteIco(const std::string& path, const std::vector<IcoImage>& images)
+std::vector<uint8_t> IcoFile(const std::vector<IcoImage>& images)
 {
     std::vector<std::vector<uint8_t>> pictures;
     for (const IcoImage& image : images) {
-        if (image.size < 1 || image.size > 256 ||
-            image.rgba.size() != size_t(image.size) * image.size * 4)
-            return false;
         pictures.push_back(image.size == 256
                                ? EncodePng(image.size, image.size, image.rgba, 4)
                                : BitmapPicture(image));
         if (pictures.back().empty())
-            return false;
+            return {};
     }
     std::vector<uint8_t> out;
     PutLittle16(out, 0);  // reserved
@@ -60,10 +52,7 @@ bool WriteIco(const std::string& path, const std::vector<IcoImage>& images)
     uint32_t offset = uint32_t(6 + 16 * images.size());
     for (size_t i = 0; i < images.size(); ++i) {
         const uint8_t side = uint8_t(images[i].size == 256 ? 0 : images[i].size);  // 0 means 256
-        out.push_back(side);
-        out.push_back(side);
-        out.push_back(0);  // no palette
-        out.push_back(0);
+        out.insert(out.end(), {side, side, 0, 0});  // width, height, no palette, reserved
         PutLittle16(out, 1);     // planes
         PutLittle16(out, 32);    // bits per pixel
         PutLittle32(out, uint32_t(pictures[i].size()));
@@ -72,10 +61,5 @@ bool WriteIco(const std::string& path, const std::vector<IcoImage>& images)
     }
     for (const std::vector<uint8_t>& picture : pictures)
         out.insert(out.end(), picture.begin(), picture.end());
-
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    const bool written = std::fwrite(out.data(), 1, out.size(), file) == out.size();
-    return std::fclose(file) == 0 && written;
+    return out;
 }

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 struct IcoImage {
@@ -12,5 +11,5 @@ struct IcoImage {
     std::vector<uint8_t> rgba;  // straight alpha, top row first
 };
 
-// False when the file cannot be written or a picture cannot be encoded.
-bool WriteIco(const std::string& path, const std::vector<IcoImage>& images);
+// The whole file; empty when a picture cannot be encoded.
+std::vector<uint8_t> IcoFile(const std::vector<IcoImage>& images);

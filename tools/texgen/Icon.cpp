@@ -53,6 +53,9 @@ const Vec kPool{0.58f, 0.76f};     // centre of the pool of light
 constexpr float kPoolRadiusX = 0.34f;
 constexpr float kPoolRadiusY = 0.13f;
 constexpr float kApertureHalf = 0.075f;  // half the width of the housing's open end
+// The beam's axis, from the lamp to the pool, and its unit normal.
+const Vec kAxis = (kPool - kLamp) * (1.0f / Length(kPool - kLamp));
+const Vec kNormal{-kAxis.y, kAxis.x};
 
 // Source-over of premultiplied colours.
 Rgba Over(const Rgba& top, const Rgba& below)
@@ -77,20 +80,11 @@ float TileDistance(Vec p)
     return outside + std::min(std::max(qx, qy), 0.0f) - kTileRadius;
 }
 
-// The beam's axis, from the lamp to the pool, and its unit normal.
-Vec Axis()
-{
-    const Vec d = kPool - kLamp;
-    return d * (1.0f / Length(d));
-}
-
 // Inside the cone between the housing's open end and the pool's left and right ends.
 bool InBeam(Vec p, float* across, float* along)
 {
-    const Vec axis = Axis();
-    const Vec normal{-axis.y, axis.x};
-    const Vec a1 = kLamp + normal * kApertureHalf;
-    const Vec a2 = kLamp - normal * kApertureHalf;
+    const Vec a1 = kLamp + kNormal * kApertureHalf;
+    const Vec a2 = kLamp - kNormal * kApertureHalf;
     const Vec p1{kPool.x - kPoolRadiusX, kPool.y};
     const Vec p2{kPool.x + kPoolRadiusX, kPool.y};
     // The quadrilateral a1, p1, p2, a2 (or its mirror); inside when on one side of each edge.
@@ -111,7 +105,7 @@ bool InBeam(Vec p, float* across, float* along)
     const float toFirst = std::fabs(Cross(p1 - apex, d));
     const float toSecond = std::fabs(Cross(d, p2 - apex));
     *across = toFirst + toSecond > 0.0f ? toFirst / (toFirst + toSecond) : 0.5f;
-    *along = std::clamp(Dot(p - kLamp, axis) / Dot(kPool - kLamp, axis), 0.0f, 1.0f);
+    *along = std::clamp(Dot(p - kLamp, kAxis) / Dot(kPool - kLamp, kAxis), 0.0f, 1.0f);
     return true;
 }
 
@@ -158,11 +152,9 @@ Color GlassCell(Vec q, bool outerRing, float* toLead)
 // The housing: a short, slightly flared tube along the beam's axis, behind its open end.
 float HousingDistance(Vec p, float* shade)
 {
-    const Vec axis = Axis();
-    const Vec normal{-axis.y, axis.x};
     const Vec local = p - kLamp;
-    const float along = -Dot(local, axis);  // 0 at the open end, growing backwards
-    const float across = Dot(local, normal);
+    const float along = -Dot(local, kAxis);  // 0 at the open end, growing backwards
+    const float across = Dot(local, kNormal);
     const float length = 0.15f;
     const float halfWidth = kApertureHalf + 0.012f - 0.025f * std::clamp(along / length, 0.0f, 1.0f);
     const float dAlong = std::max(-along, along - length);
@@ -174,13 +166,10 @@ float HousingDistance(Vec p, float* shade)
 
 Rgba Sample(Vec p, float pixel)
 {
-    Rgba out{0, 0, 0, 0};
-    const float tile = TileDistance(p);
-    if (tile >= 0.0f)
-        return out;
-    out = Paint(Mix(kTileTop, kTileBottom, p.y), 1.0f);
+    if (TileDistance(p) >= 0.0f)
+        return {0, 0, 0, 0};
+    Rgba out = Paint(Mix(kTileTop, kTileBottom, p.y), 1.0f);
 
-    // The floor under the pool, faintly lit.
     float across = 0.0f, along = 0.0f;
     if (InBeam(p, &across, &along)) {
         // Rays: bands across the beam, each one glass colour, brighter towards the floor.
@@ -206,10 +195,8 @@ Rgba Sample(Vec p, float pixel)
     if (HousingDistance(p, &shade) < 0.0f)
         out = Over(Paint(Mix(kMetalDark, kMetal, shade), 1.0f), out);
     // The lit rim of the open end.
-    const Vec axis = Axis();
-    const Vec normal{-axis.y, axis.x};
-    const float rimAlong = std::fabs(Dot(p - kLamp, axis));
-    const float rimAcross = std::fabs(Dot(p - kLamp, normal));
+    const float rimAlong = std::fabs(Dot(p - kLamp, kAxis));
+    const float rimAcross = std::fabs(Dot(p - kLamp, kNormal));
     if (rimAlong < std::max(0.012f, 0.6f * pixel) && rimAcross < kApertureHalf + 0.012f)
         out = Over(Paint({1.0f, 0.95f, 0.78f}, 1.0f), out);
     return out;
@@ -234,15 +221,12 @@ std::vector<uint8_t> PaintIcon(int size)
                 }
             const float n = float(kSubsamples * kSubsamples);
             const float alpha = sum.a / n;
-            const auto byte = [](float v) {
-                return uint8_t(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f));
-            };
             uint8_t* out = &rgba[(size_t(y) * size + x) * 4];
             // Back to straight alpha, as PNG and the icon file store it.
-            out[0] = alpha > 0.0f ? byte(sum.r / n / alpha) : 0;
-            out[1] = alpha > 0.0f ? byte(sum.g / n / alpha) : 0;
-            out[2] = alpha > 0.0f ? byte(sum.b / n / alpha) : 0;
-            out[3] = byte(alpha);
+            out[0] = alpha > 0.0f ? ToByte(sum.r / n / alpha) : 0;
+            out[1] = alpha > 0.0f ? ToByte(sum.g / n / alpha) : 0;
+            out[2] = alpha > 0.0f ? ToByte(sum.b / n / alpha) : 0;
+            out[3] = ToByte(alpha);
         }
     return rgba;
 }

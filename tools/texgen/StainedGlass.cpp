@@ -46,12 +46,6 @@ struct Window {
     Color outerA, outerB;         // the twelve cells of the outer ring, alternating
 };
 
-float SmoothStep(float edge0, float edge1, float x)
-{
-    const float t = std::clamp((x - edge0) / (edge1 - edge0), 0.0f, 1.0f);
-    return t * t * (3.0f - 2.0f * t);
-}
-
 // The shortest offset from a to b on a circle of length `period`.
 float Wrapped(float a, float b, float period)
 {
@@ -68,23 +62,19 @@ std::vector<Seed> Seeds(const Window (&windows)[2], float size)
         ++index;
         return (Hash01(int32_t(index), 0, 41u) - 0.5f) * scale;
     };
+    // A ring of COUNT seeds around window W, the first at TURN of a step past angle 0.
+    const auto ring = [&](int w, int count, float turn, float r, float wobble, Color a, Color b) {
+        for (int i = 0; i < count; ++i) {
+            const float angle = 2.0f * kPi * (float(i) + turn) / float(count);
+            seeds.push_back({windows[w].x + std::cos(angle) * r + jitter(wobble),
+                             windows[w].y + std::sin(angle) * r + jitter(wobble),
+                             i % 2 == 0 ? a : b, w});
+        }
+    };
     for (int w = 0; w < 2; ++w) {
-        const Window& window = windows[w];
-        seeds.push_back({window.x, window.y, window.centre, w});
-        for (int i = 0; i < 6; ++i) {
-            const float angle = 2.0f * kPi * float(i) / 6.0f;
-            const float r = 0.11f * size;
-            seeds.push_back({window.x + std::cos(angle) * r + jitter(0.01f * size),
-                             window.y + std::sin(angle) * r + jitter(0.01f * size),
-                             window.inner, w});
-        }
-        for (int i = 0; i < 12; ++i) {
-            const float angle = 2.0f * kPi * (float(i) + 0.5f) / 12.0f;
-            const float r = 0.235f * size;
-            seeds.push_back({window.x + std::cos(angle) * r + jitter(0.012f * size),
-                             window.y + std::sin(angle) * r + jitter(0.012f * size),
-                             i % 2 == 0 ? window.outerA : window.outerB, w});
-        }
+        seeds.push_back({windows[w].x, windows[w].y, windows[w].centre, w});
+        ring(w, 6, 0.0f, 0.11f * size, 0.01f * size, windows[w].inner, windows[w].inner);
+        ring(w, 12, 0.5f, 0.235f * size, 0.012f * size, windows[w].outerA, windows[w].outerB);
     }
     // Between the windows: a small flower around each edge midpoint (and, by wrapping, the
     // opposite edge's): an amber heart with four petals.

@@ -1,20 +1,9 @@
 // The wood picture: a warm mid-brown board; its grain repeats across the canvas edges.
 #include "Wood.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "Noise.h"
-
-namespace {
-
-float SmoothStep(float edge0, float edge1, float x)
-{
-    const float t = std::clamp((x - edge0) / (edge1 - edge0), 0.0f, 1.0f);
-    return t * t * (3.0f - 2.0f * t);
-}
-
-}  // namespace
 
 Color WoodGrain(float u, float v, const WoodStyle& style, uint32_t seed)
 {

@@ -4,6 +4,7 @@
 // and corvane.ico (16, 32, 48 and 256 pixels) for the Windows build.
 // Everything is computed from fixed seeds, so every run writes the same bytes.
 // Usage: corvane-texgen [DIR] | --help; anything else is a usage error (exit 2).
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -26,26 +27,30 @@ const char kUsage[] =
     "  and the icon into DIR/icons: corvane-48.png, corvane-128.png, corvane-256.png and\n"
     "  corvane.ico\n";
 
+// Writes BYTES to PATH; false, with one line on stderr, when it cannot (or BYTES is empty: a
+// picture that could not be encoded).
+bool Write(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::FILE* file = bytes.empty() ? nullptr : std::fopen(path.c_str(), "wb");
+    const bool written = file && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    if (file && std::fclose(file) == 0 && written)
+        return true;
+    std::fprintf(stderr, "corvane-texgen: cannot write %s\n", path.c_str());
+    return false;
+}
+
 bool WriteIcons(const std::string& directory)
 {
     std::error_code error;
     std::filesystem::create_directories(directory, error);
-    for (int size : {48, 128, 256}) {
-        const std::string path = directory + "/corvane-" + std::to_string(size) + ".png";
-        if (!WritePng(path, size, size, PaintIcon(size), 4)) {
-            std::fprintf(stderr, "corvane-texgen: cannot write %s\n", path.c_str());
+    for (int size : {48, 128, 256})
+        if (!Write(directory + "/corvane-" + std::to_string(size) + ".png",
+                   EncodePng(size, size, PaintIcon(size), 4)))
             return false;
-        }
-    }
     std::vector<IcoImage> images;
     for (int size : {16, 32, 48, 256})
         images.push_back({size, PaintIcon(size)});
-    const std::string ico = directory + "/corvane.ico";
-    if (!WriteIco(ico, images)) {
-        std::fprintf(stderr, "corvane-texgen: cannot write %s\n", ico.c_str());
-        return false;
-    }
-    return true;
+    return Write(directory + "/corvane.ico", IcoFile(images));
 }
 
 }  // namespace
@@ -77,11 +82,8 @@ int main(int argc, char** argv)
     for (const Picture& picture : pictures) {
         Canvas canvas(kSize, kSize);
         picture.paint(canvas);
-        const std::string path = directory + "/" + picture.fileName;
-        if (!canvas.WriteBmp(path)) {
-            std::fprintf(stderr, "corvane-texgen: cannot write %s\n", path.c_str());
+        if (!Write(directory + "/" + picture.fileName, canvas.Bmp()))
             return 1;
-        }
     }
     return WriteIcons(directory + "/icons") ? 0 : 1;
 }
