@@ -55,8 +55,10 @@ bool Exchange(const std::string& fresh, const std::string& dir, const std::strin
 {
     if (renameat2(AT_FDCWD, fresh.c_str(), AT_FDCWD, dir.c_str(), RENAME_EXCHANGE) == 0)
         return true;
+    if (errno != EINVAL)
+        return false;
     const std::string aside = TemporaryName(parent);
-    if (errno != EINVAL || std::rename(dir.c_str(), aside.c_str()) != 0)
+    if (std::rename(dir.c_str(), aside.c_str()) != 0)
         return false;
     const bool movedIn = std::rename(fresh.c_str(), dir.c_str()) == 0;
     const int why = errno;
