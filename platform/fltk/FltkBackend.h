@@ -62,7 +62,7 @@ struct FltkWindow final : Window {
     // per level; the array is the window's (the bar only points to it).
     std::deque<std::string> menuLabels;   // the texts the items point to; a deque keeps them put
     std::vector<Fl_Menu_Item> menuItems;  // never resized once the bar uses it
-    Fl_Menu_Bar* menuBar = nullptr;       // null once the window is destroyed
+    Fl_Menu_Bar* menuBar = nullptr;       // made with the items; used only while the window lives
     int pixelFormat = 0;            // 0 until SetPixelFormat
     GLContext* context = nullptr;   // made current for this window; bound for Size and Paint
     bool shown = false;             // ShowAppWindow has run: size messages flow from now on
@@ -85,17 +85,15 @@ struct PixelFormatEntry {
 // FltkMessageBox.cpp (message boxes).
 struct FltkState {
     bool glx = false;  // the X server offers GLX: StartToolkit asked it
-    bool menuLabelTypeRegistered = false;
     std::vector<std::unique_ptr<PixelFormatEntry>> pixelFormats;  // index = position + 1
     std::vector<std::unique_ptr<GLContext>> contexts;
 };
 
 FltkState& State();
 
-// Menu building (FltkMenu.cpp): fills the window's menu from the template and creates its bar.
-void BuildMenu(FltkWindow* window, const MenuTemplate* menuTemplate, int x, int y, int width,
-               int height);
-int MenuBarHeight();
+// Menu building (FltkMenu.cpp): fills the window's menu from the template, its bar on top.
+void BuildMenu(FltkWindow* window, const MenuTemplate* menuTemplate, int width);
+inline constexpr int kMenuBarHeight = 25;  // pixels; fits FLTK's default 14-pixel font
 
 // GL binding (FltkPixelFormat.cpp).
 // Makes the window's context current on its GL window, if both exist.

@@ -20,7 +20,6 @@ namespace {
 // print its own key names ("Escape" where the menu says "Esc"), and a shortcut on the item
 // would let FLTK send the command itself, bypassing the accelerator table.
 constexpr Fl_Labeltype kMenuTextLabel = FL_FREE_LABELTYPE;
-constexpr int kMenuBarHeight = 25;  // pixels; fits FLTK's default 14-pixel font
 
 struct MenuText {
     std::string label;
@@ -74,15 +73,6 @@ void MeasureMenuText(const Fl_Label* label, int& width, int& height)
     height = std::max(height, shortcutHeight);
 }
 
-void RegisterMenuLabelType()
-{
-    FltkState& state = State();
-    if (!state.menuLabelTypeRegistered) {
-        Fl::set_labeltype(kMenuTextLabel, DrawMenuText, MeasureMenuText);
-        state.menuLabelTypeRegistered = true;
-    }
-}
-
 Fl_Menu_Item MakeItem(const char* text, int flags, unsigned id)
 {
     Fl_Menu_Item item{};
@@ -116,12 +106,9 @@ Fl_Menu_Item* FltkWindow::FindMenuItem(unsigned id)
     return nullptr;
 }
 
-int MenuBarHeight() { return kMenuBarHeight; }
-
-void BuildMenu(FltkWindow* window, const MenuTemplate* menuTemplate, int x, int y, int width,
-               int height)
+void BuildMenu(FltkWindow* window, const MenuTemplate* menuTemplate, int width)
 {
-    RegisterMenuLabelType();
+    Fl::set_labeltype(kMenuTextLabel, DrawMenuText, MeasureMenuText);  // idempotent
     std::vector<Fl_Menu_Item>& items = window->menuItems;
     // Per open level, the index of its latest entry (-1 before the first): a separator
     // puts a divider line below that entry.
@@ -152,7 +139,7 @@ void BuildMenu(FltkWindow* window, const MenuTemplate* menuTemplate, int x, int 
     }
     items.push_back(Fl_Menu_Item{});
 
-    Fl_Menu_Bar* bar = window->menuBar = new Fl_Menu_Bar(x, y, width, height);
+    Fl_Menu_Bar* bar = window->menuBar = new Fl_Menu_Bar(0, 0, width, kMenuBarHeight);
     bar->menu(items.data());
     bar->callback(OnMenuPicked, window);
     // A callback for every choice, also when the same item is chosen twice in a row.
@@ -176,8 +163,7 @@ void MirrorMenuItem(Window& record, const MenuItemState& state)
     if (flags == item->flags)
         return;
     item->flags = flags;
-    if (window->menuBar)
-        window->menuBar->redraw();
+    window->menuBar->redraw();
 }
 
 }  // namespace platform

@@ -87,10 +87,9 @@ void DialogCentre(Window* owner, int* x, int* y)
     *y = areaY + areaH / 2;
 }
 
-// The dialog's measures: the text as FLTK draws it, its font size, and where the text, the
-// buttons and the dialog's edges lie.
+// The dialog's measures: its icon, the text's font size, and where the text, the buttons and
+// the dialog's edges lie.
 struct BoxLayout {
-    const char* message;  // the program's texts have no '@', which FLTK would draw as a symbol
     IconLook look;
     Fl_Fontsize textSize;
     int textLeft;
@@ -103,13 +102,12 @@ struct BoxLayout {
 BoxLayout LayOut(const MessageBoxRequest& request)
 {
     BoxLayout layout;
-    layout.message = request.text;
     layout.look = LookOf(request.icon);
     // FLTK's message font; its size -1 means the normal size.
     layout.textSize = fl_message_size_ > 0 ? fl_message_size_ : FL_NORMAL_SIZE;
     fl_font(fl_message_font_, layout.textSize);
     int textWidth = 0, textHeight = 0;
-    fl_measure(layout.message, textWidth, textHeight);
+    fl_measure(request.text, textWidth, textHeight);
     layout.textLeft = layout.look.label ? 2 * kMargin + kIconSize : kMargin;
     layout.buttonsWidth = (request.yesNo ? 2 : 1) * (kButtonWidth + kMargin);
     layout.width = std::max(layout.textLeft + std::max(textWidth, kMinTextWidth) + kMargin,
@@ -130,9 +128,9 @@ void DressIcon(Fl_Box& icon, const IconLook& look)
         icon.hide();
 }
 
-void DressBody(Fl_Box& body, const BoxLayout& layout)
+void DressBody(Fl_Box& body, const char* text, const BoxLayout& layout)
 {
-    body.label(layout.message);
+    body.label(text);  // the program's texts have no '@', which FLTK would draw as a symbol
     body.labelfont(fl_message_font_);
     body.labelsize(layout.textSize);
     body.align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CENTER);
@@ -161,8 +159,6 @@ int ShowMessageBox(const MessageBoxRequest& request)
     const bool yesNo = request.yesNo;
     const int width = layout.width, height = layout.height;
 
-    Fl_Group* previousGroup = Fl_Group::current();
-    Fl_Group::current(nullptr);  // a top-level window, whatever group is open
     Fl_Window dialog(width, height);
     dialog.copy_label(request.caption);
     Outcome outcome{&dialog, yesNo ? kAnswerYes : kAnswerOk, yesNo ? kAnswerNo : kAnswerOk,
@@ -171,7 +167,7 @@ int ShowMessageBox(const MessageBoxRequest& request)
     Fl_Box icon(kMargin, kMargin, kIconSize, kIconSize, layout.look.label);
     DressIcon(icon, layout.look);
     Fl_Box body(layout.textLeft, kMargin, width - layout.textLeft - kMargin, layout.bodyHeight);
-    DressBody(body, layout);
+    DressBody(body, request.text, layout);
     // Right to left: No, then Yes in the default (Enter) place; or OK alone.
     const int buttonY = height - kMargin - kButtonHeight;
     Fl_Return_Button accept(width - layout.buttonsWidth, buttonY, kButtonWidth, kButtonHeight,
@@ -183,7 +179,6 @@ int ShowMessageBox(const MessageBoxRequest& request)
     if (!yesNo)
         refuse.hide();
     dialog.end();
-    Fl_Group::current(previousGroup);
 
     RunModal(dialog, accept, request.owner);
     return outcome.answer;

@@ -15,9 +15,9 @@
 #include <FL/Fl_PNG_Image.H>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
-#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -240,22 +240,19 @@ bool BuildWindow(Window& record, const RegisteredClass& windowClass,
     // What remains of the outer size without the Win32 frame is the client area.
     const int clientWidth = std::max(1, outerWidth - kFrameAllowanceWidth);
     const int clientHeight = std::max(1, outerHeight - kFrameAllowanceHeight);
-    const int barHeight = menuTemplate ? MenuBarHeight() : 0;
+    const int barHeight = menuTemplate ? kMenuBarHeight : 0;
 
-    Fl_Group* previousGroup = Fl_Group::current();
-    Fl_Group::current(nullptr);  // a top-level window, whatever group is open
     auto* frame = new Fl_Window(clientWidth, barHeight + clientHeight);
     frame->copy_label(window->title.c_str());
     frame->xclass(windowClass.name.c_str());
     frame->callback(OnFrameCallback, window);
     SetWindowIcon(frame, windowClass.instance, windowClass.iconResource);
     if (menuTemplate)
-        BuildMenu(window, menuTemplate, 0, 0, clientWidth, barHeight);
+        BuildMenu(window, menuTemplate, clientWidth);
     auto* view = new ClientView(0, barHeight, clientWidth, clientHeight, window);
     view->end();
     frame->resizable(view);
     frame->end();
-    Fl_Group::current(previousGroup);
     window->frame = frame;
     window->view = view;
 
@@ -287,7 +284,6 @@ void TearDownWindow(Window& record)
     Fl_Window* frame = window->frame;
     window->frame = nullptr;
     window->view = nullptr;
-    window->menuBar = nullptr;
     // Deferred deletion: this may run inside one of the frame's own callbacks.
     frame->hide();
     Fl::delete_widget(frame);
@@ -312,12 +308,11 @@ Window* GetFocusWindow()
     return KeyboardWindow();
 }
 
+// CLOCK_MONOTONIC; wraps every 49.7 days, as the interface says.
 uint32_t TimeMs()
 {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    const uint64_t ms = uint64_t(now.tv_sec) * 1000u + uint64_t(now.tv_nsec) / 1000000u;
-    return uint32_t(ms);  // wraps every 49.7 days, as the interface says
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
 void ExitProcess(int exitCode) { std::exit(exitCode); }

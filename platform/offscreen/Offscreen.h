@@ -85,9 +85,7 @@ void ScheduleKeyPress(int idleFrame, Key key);
 using platform::SetKeyDown;
 void SetTime(uint32_t ms);
 void AdvanceTime(uint32_t ms);
-void PostMenuCommand(unsigned id);  // as a click on the menu item: nothing when greyed
-void PostKeyPress(Key key);
-void PostClose();                   // as a click on the close box
+void PostClose();  // as a click on the close box
 // As a menu command chosen while message box number `box` (0: the first since Configure)
 // is open: the box's modal loop delivers it at once, as Win32's does, whose main window stays
 // enabled behind a box without owner. A greyed item's command is dropped.

@@ -124,15 +124,8 @@ bool OpenPlatform(OffscreenState& state, offscreen::EglPlatform platform, std::s
     return false;
 }
 
-const char* PlatformName(offscreen::EglPlatform platform)
-{
-    switch (platform) {
-    case offscreen::EglPlatform::kSurfaceless: return "surfaceless";
-    case offscreen::EglPlatform::kDevice: return "device";
-    case offscreen::EglPlatform::kDefault: return "default";
-    }
-    return "";
-}
+// The names of the EglPlatform values, in their order.
+constexpr const char* kPlatformNames[] = {"surfaceless", "device", "default"};
 
 }  // namespace
 
@@ -163,7 +156,7 @@ bool EnsureDisplay(OffscreenState& state)
         std::string why;
         if (OpenPlatform(state, platform, &why)) {
             state.displayOpenedFrom = state.config.eglPlatforms;
-            state.displayPlatform = PlatformName(platform);
+            state.displayPlatform = kPlatformNames[int(platform)];
             state.displayAttempts.clear();
             state.displayError = 0;
             if (HasExtension(eglQueryString(state.display, EGL_EXTENSIONS), "EGL_KHR_fence_sync")) {
@@ -178,7 +171,8 @@ bool EnsureDisplay(OffscreenState& state)
             }
             return true;
         }
-        tried += std::string(tried.empty() ? "" : ", ") + PlatformName(platform) + " (" + why + ")";
+        tried += std::string(tried.empty() ? "" : ", ") + kPlatformNames[int(platform)] + " (" +
+                 why + ")";
     }
     state.displayAttempts = tried.empty() ? "no platform listed" : tried;
     state.displayError = state.configMissing ? kErrorNoEglConfig : kErrorNoEglDisplay;
@@ -293,16 +287,13 @@ GLContext* CreateGLContext(Window* window)
     const EGLint size[] = {EGL_WIDTH, std::max(1, state.config.clientWidth),
                            EGL_HEIGHT, std::max(1, state.config.clientHeight), EGL_NONE};
     context->surface = eglCreatePbufferSurface(state.display, state.eglConfig, size);
-    if (context->context == EGL_NO_CONTEXT || context->surface == EGL_NO_SURFACE) {
-        if (context->surface != EGL_NO_SURFACE)
-            eglDestroySurface(state.display, context->surface);
-        if (context->context != EGL_NO_CONTEXT)
-            eglDestroyContext(state.display, context->context);
-        RecordLastError(kErrorNoEglContext);
-        return nullptr;
-    }
+    const bool made = context->context != EGL_NO_CONTEXT && context->surface != EGL_NO_SURFACE;
     state.context = std::move(context);
-    return state.context.get();
+    if (made)
+        return state.context.get();
+    ReleaseContext(state);  // whichever of the two was made
+    RecordLastError(kErrorNoEglContext);
+    return nullptr;
 }
 
 bool MakeCurrent(Window*, GLContext* context)

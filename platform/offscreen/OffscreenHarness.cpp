@@ -33,14 +33,11 @@ void ApplyScript(OffscreenState& state)
     for (const HeldRange& range : state.heldRanges)
         if (frame >= range.from && frame < range.to)
             SetKeyDown(range.key, true);
-    for (const ScheduledInput& input : state.inputs) {
-        if (input.frame != frame)
-            continue;
-        if (input.isCommand)
-            offscreen::PostMenuCommand(input.value);
-        else
-            offscreen::PostKeyPress(static_cast<Key>(input.value));
-    }
+    for (const ScheduledInput& input : state.inputs)
+        if (input.frame == frame && IsLiveWindow(state.window) &&
+            (!input.isCommand || IsMenuItemEnabled(&state.window->menu, input.value)))
+            QueueMessage(state.window, input.isCommand ? kMessageCommand : kMessageKeyDown,
+                         input.value, 0);
 }
 
 }  // namespace
@@ -180,19 +177,6 @@ void ScheduleKeyPress(int idleFrame, Key key)
 void SetTime(uint32_t ms) { State().now = ms; }
 
 void AdvanceTime(uint32_t ms) { State().now += ms; }
-
-void PostMenuCommand(unsigned id)
-{
-    Window* window = State().window;
-    if (IsLiveWindow(window) && IsMenuItemEnabled(&window->menu, id))  // greyed: not chosen
-        QueueMessage(window, kMessageCommand, id, 0);
-}
-
-void PostKeyPress(Key key)
-{
-    if (IsLiveWindow(State().window))
-        QueueMessage(State().window, kMessageKeyDown, uintptr_t(key), 0);
-}
 
 void PostClose()
 {

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 #include "platform/offscreen/Offscreen.h"
@@ -23,14 +22,9 @@ std::vector<uint8_t> ReadPixelsTopDown(unsigned format, int channels, int width,
     glReadPixels(0, 0, w, h, GLenum(format), GL_UNSIGNED_BYTE, pixels.data());
     glPopClientAttrib();
     // GL's rows run bottom up: flipped in place, so a full-size picture is held only once.
-    std::vector<uint8_t> spare(row);
-    for (int top = 0, bottom = h - 1; top < bottom; ++top, --bottom) {
-        uint8_t* upper = &pixels[size_t(top) * row];
-        uint8_t* lower = &pixels[size_t(bottom) * row];
-        std::memcpy(spare.data(), upper, row);
-        std::memcpy(upper, lower, row);
-        std::memcpy(lower, spare.data(), row);
-    }
+    for (int top = 0, bottom = h - 1; top < bottom; ++top, --bottom)
+        std::swap_ranges(&pixels[size_t(top) * row], &pixels[size_t(top + 1) * row],
+                         &pixels[size_t(bottom) * row]);
     return pixels;
 }
 

@@ -52,10 +52,9 @@ File* OpenFileForReading(const char* name)
     return new File{stream};
 }
 
+// An offset beyond off_t's range becomes negative, which fseeko refuses.
 bool SeekFile(File* file, uint64_t offsetFromStart)
 {
-    if (offsetFromStart > uint64_t(0x7FFFFFFFFFFFFFFF))
-        return false;
     return fseeko(file->stream, off_t(offsetFromStart), SEEK_SET) == 0;
 }
 
@@ -66,12 +65,8 @@ size_t ReadFile(File* file, void* buffer, size_t size)
 
 uint64_t FileSize(File* file)
 {
-    const off_t here = ftello(file->stream);
-    if (fseeko(file->stream, 0, SEEK_END) != 0)
-        return 0;
-    const off_t size = ftello(file->stream);
-    fseeko(file->stream, here, SEEK_SET);
-    return size < 0 ? 0 : uint64_t(size);
+    struct stat status;
+    return fstat(fileno(file->stream), &status) == 0 ? uint64_t(status.st_size) : 0;
 }
 
 void CloseFile(File* file)

@@ -4,7 +4,6 @@
 // opened. A File is the file's HANDLE.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -38,27 +37,20 @@ File* OpenFileForReading(const char* name)
     return reinterpret_cast<File*>(handle);
 }
 
+// An offset beyond LONGLONG's range becomes negative, which SetFilePointerEx refuses.
 bool SeekFile(File* file, uint64_t offsetFromStart)
 {
-    if (offsetFromStart > uint64_t(0x7FFFFFFFFFFFFFFF))
-        return false;
     LARGE_INTEGER offset;
     offset.QuadPart = LONGLONG(offsetFromStart);
     return SetFilePointerEx(Handle(file), offset, nullptr, FILE_BEGIN) != FALSE;
 }
 
+// A disk file gives all it has of the request in one call; the readers ask for at most one
+// picture's pixels (48 MB), well within a call's 4 GiB.
 size_t ReadFile(File* file, void* buffer, size_t size)
 {
-    auto* bytes = static_cast<char*>(buffer);
-    size_t total = 0;
-    while (total < size) {
-        const DWORD chunk = DWORD(std::min<size_t>(size - total, 1u << 30));
-        DWORD read = 0;
-        if (!::ReadFile(Handle(file), bytes + total, chunk, &read, nullptr) || read == 0)
-            break;
-        total += read;
-    }
-    return total;
+    DWORD read = 0;
+    return ::ReadFile(Handle(file), buffer, DWORD(size), &read, nullptr) ? read : 0;
 }
 
 uint64_t FileSize(File* file)

@@ -19,9 +19,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <utility>
-#include <vector>
 
 namespace platform {
 namespace {
@@ -192,15 +192,9 @@ bool AcceptClass(const RegisteredClass& windowClass)
     description.lpszMenuName =
         windowClass.menuResource != 0 ? MAKEINTRESOURCEA(windowClass.menuResource) : nullptr;
     description.lpszClassName = windowClass.name.c_str();
-    if (RegisterClassExA(&description))
-        return true;
-    if (GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-        return false;
-    // Registered before: replaced, unless windows of it still exist; they keep the old
-    // menu, and new windows take the new procedure from the registry either way.
-    if (UnregisterClassA(windowClass.name.c_str(), Instance()))
-        return RegisterClassExA(&description) != 0;
-    return true;
+    // A class registered again (each run of the application in one process, each test) is
+    // registered with the same menu and icon, and windows take their procedure from common/.
+    return RegisterClassExA(&description) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 // The backend records no codes of its own: its failures are the system's.
@@ -263,17 +257,12 @@ bool TranslateAppAccelerator(Window* window, const AcceleratorTable* table,
     const MSG* native = NativeOf(message);
     if (!window || !table || !native)
         return false;
-    static std::vector<std::pair<unsigned, HACCEL>> loaded;  // by resource id
-    HACCEL accelerators = nullptr;
-    for (const auto& [id, handle] : loaded)
-        if (id == table->resourceId)
-            accelerators = handle;
-    if (!accelerators) {
+    static std::map<unsigned, HACCEL> loaded;  // by resource id
+    HACCEL& accelerators = loaded[table->resourceId];
+    if (!accelerators)
         accelerators = LoadAcceleratorsA(Instance(), MAKEINTRESOURCEA(table->resourceId));
-        if (!accelerators)
-            return false;
-        loaded.emplace_back(table->resourceId, accelerators);
-    }
+    if (!accelerators)
+        return false;
     MSG keystroke = *native;
     return TranslateAcceleratorA(Handle(window), accelerators, &keystroke) != 0;
 }
