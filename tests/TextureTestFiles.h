@@ -29,12 +29,13 @@ inline void Put32(Bytes& out, uint32_t value, bool bigEndian = false)
     Put16(out, uint16_t(bigEndian ? value : value >> 16), bigEndian);
 }
 
-// Overwrites four bytes at `offset`.
+// Overwrites four bytes at `offset` (std::out_of_range past the end).
 inline void Poke32(Bytes& bytes, size_t offset, uint32_t value, bool bigEndian = false)
 {
     Bytes word;
     Put32(word, value, bigEndian);
-    std::copy(word.begin(), word.end(), bytes.begin() + long(offset));
+    for (size_t i = 0; i < word.size(); ++i)
+        bytes.at(offset + i) = word[i];
 }
 
 // ---- BMP ----
