@@ -1,5 +1,6 @@
 // A few whole frames compared with committed pictures, behind the property tests: the default
-// scene at its first frame and after 120 steps, the two other shapes, and shadows off.
+// scene at its first frame and after 120 steps, the two other shapes, and shadows off (the
+// cases are in GoldenCases.h).
 // llvmpipe is deterministic for one Mesa version; after a Mesa upgrade, look at the new
 // frames and regenerate them deliberately (CORVANE_UPDATE_GOLDEN=1), never loosen the check.
 #include <gtest/gtest.h>
@@ -11,23 +12,18 @@
 #include <string>
 #include <vector>
 
+#include "GoldenCases.h"
 #include "app/Application.h"
-#include "app/Resources.h"
 #include "platform/offscreen/Offscreen.h"
 #include "scene/Scene.h"
 #include "tools/png/PngFile.h"
 
+// Beside GoldenCase's namespace, where GoogleTest looks for it.
+void PrintTo(const GoldenCase& golden, std::ostream* out) { *out << golden.name; }
+
 namespace {
 
 namespace offscreen = platform::offscreen;
-
-struct GoldenCase {
-    const char* name;
-    int frames;
-    std::vector<unsigned> commands;  // delivered before the first frame
-};
-
-void PrintTo(const GoldenCase& golden, std::ostream* out) { *out << golden.name; }
 
 class GoldenImageTest : public testing::TestWithParam<GoldenCase> {};
 
@@ -36,8 +32,8 @@ std::vector<uint8_t> RenderCase(const GoldenCase& golden, int* width, int* heigh
 {
     light2Time = 0.0f;  // process-wide: as at program start, whichever case ran before
     offscreen::Config config;
-    config.clientWidth = 320;
-    config.clientHeight = 240;
+    config.clientWidth = kGoldenWidth;
+    config.clientHeight = kGoldenHeight;
     config.idleFrameLimit = golden.frames;
     offscreen::Configure(config);
     for (unsigned id : golden.commands)
@@ -90,11 +86,7 @@ TEST_P(GoldenImageTest, FrameMatchesThePicture)
 
 INSTANTIATE_TEST_SUITE_P(
     Frames, GoldenImageTest,
-    testing::Values(GoldenCase{"torus-first-frame", 1, {}},
-                    GoldenCase{"torus-after-120-steps", 121, {}},
-                    GoldenCase{"sphere", 60, {kCommandChangeShape}},
-                    GoldenCase{"capped-cylinder", 60, {kCommandChangeShape, kCommandChangeShape}},
-                    GoldenCase{"shadows-off", 60, {kCommandShadow}}),
+    testing::ValuesIn(kGoldenCases),
     [](const testing::TestParamInfo<GoldenCase>& info) {
         std::string name = info.param.name;
         for (char& c : name)
