@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Corvane and runs every test: the suites in the Release tree (the one the demo and
-# the package use) and again in a tree with AddressSanitizer and UndefinedBehaviorSanitizer,
-# then the Debian package's checks. Starts Xvfb when there is no display.
+# the package use), its pictures against those of the build over gl11 on OpenGL ES 3.0, the
+# suites again in a tree with AddressSanitizer and UndefinedBehaviorSanitizer, then the
+# Debian package's checks. Starts Xvfb when there is no display.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/release-tree.sh"
@@ -21,7 +22,18 @@ run_suite() {  # NAME BUILD_DIR
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:intercept_tls_get_addr=0"
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-run_suite release "$(release_tree "$root" -DCORVANE_BUILD_TESTS=ON -DCORVANE_BUILD_BENCH=ON)"
+release=$(release_tree "$root" -DCORVANE_BUILD_TESTS=ON -DCORVANE_BUILD_BENCH=ON)
+run_suite release "$release"
+# corvane-snapshot over gl11 on OpenGL ES 3.0 (build/es3: only the tool and what it links)
+# against the Release tree's, picture by picture over the golden cases and their passes.
+echo "== es3 build"
+cmake -S "$root" -B "$root/build/es3" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCORVANE_GL=es3 \
+  -DCORVANE_BUILD_TESTS=OFF -DCORVANE_BUILD_BENCH=OFF >/dev/null
+cmake --build "$root/build/es3" -j "$jobs" --target corvane-snapshot
+echo "== es3 pictures against the Release tree's"
+"$root/scripts/with-display.sh" "$release/tests/picture_compare" \
+  "$release/tools/snapshot/corvane-snapshot" "$root/build/es3/tools/snapshot/corvane-snapshot" \
+  "$root/assets"
 # The GPU check in its brief form: on Mesa both of its columns are llvmpipe.
 echo "== GPU check (brief)"
 "$root/scripts/with-display.sh" "$root/bench/gpu-check.sh" "$root/build/release" --brief

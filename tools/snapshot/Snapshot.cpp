@@ -28,6 +28,9 @@
 #include "platform/offscreen/Offscreen.h"
 #include "scene/Scene.h"
 #include "tools/png/PngFile.h"
+#ifdef CORVANE_GL11_COUNTERS
+#include "gl11/Gl11.h"
+#endif
 #include "tools/snapshot/OutputFiles.h"
 #include "tools/snapshot/PassesRun.h"
 #include "tools/snapshot/SnapshotOptions.h"
@@ -74,6 +77,9 @@ struct Run {
     int framesDrawn = 0;
     Clock::time_point firstFrameEnd, lastFrameEnd;
     std::string renderer;
+#ifdef CORVANE_GL11_COUNTERS
+    gl11::Counters firstFrame{}, laterFrames{};  // frame 0 with start-up; frames 1.. summed
+#endif
 };
 
 // Sizes it cannot draw are refused before anything starts: the most it allows on a side,
@@ -138,6 +144,11 @@ void Configure(Run& run)
         if (run.options.bench && (frame == 0 || frame == lastFrame))
             glFinish();
         run.lastFrameEnd = Clock::now();
+#ifdef CORVANE_GL11_COUNTERS
+        const gl11::Counters counts = gl11::TakeCounters();  // since the last frame's swap
+        gl11::Counters& sum = frame == 0 ? run.firstFrame : run.laterFrames;
+        sum.draws += counts.draws, sum.uploads += counts.uploads, sum.compiles += counts.compiles;
+#endif
         if (frame == 0) {
             run.firstFrameEnd = run.lastFrameEnd;
             const GLubyte* name = glGetString(GL_RENDERER);
@@ -217,8 +228,19 @@ void PrintBench(const Run& run)
     const double ms =
         std::chrono::duration<double, std::milli>(run.lastFrameEnd - run.firstFrameEnd).count();
     const double msPerFrame = ms / (run.framesDrawn - 1);
-    std::fprintf(to, "frames=%d ms_per_frame=%.3f fps=%.1f %s\n", run.framesDrawn, msPerFrame,
-                 msPerFrame > 0.0 ? 1000.0 / msPerFrame : 0.0, producer);
+    std::string work;  // gl11's work per frame after the first, and in the first with start-up
+#ifdef CORVANE_GL11_COUNTERS
+    char counts[200];
+    const double later = run.framesDrawn - 1;
+    std::snprintf(counts, sizeof counts,
+                  "draws=%.1f uploads=%.1f compiles=%.2f first_frame=%u/%u/%u ",
+                  run.laterFrames.draws / later, run.laterFrames.uploads / later,
+                  run.laterFrames.compiles / later, run.firstFrame.draws, run.firstFrame.uploads,
+                  run.firstFrame.compiles);
+    work = counts;
+#endif
+    std::fprintf(to, "frames=%d ms_per_frame=%.3f fps=%.1f %s%s\n", run.framesDrawn, msPerFrame,
+                 msPerFrame > 0.0 ? 1000.0 / msPerFrame : 0.0, work.c_str(), producer);
 }
 
 // A full device or a closed descriptor on stdout is a failure of its own: one line.
