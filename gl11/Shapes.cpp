@@ -53,12 +53,12 @@ void TorusPoint(double inner, double outer, int i, int rings, int j, int sides)
 void Sphere(double radius, int slices, int stacks)
 {
     const double step = kPi / stacks;
-    glBegin(GL_TRIANGLE_FAN);  // north cap, around -z
+    glBegin(GL_TRIANGLE_FAN);  // north cap: the ring backwards, facing out
     Emit(0.0, 0.0, 1.0, 0.0, 0.0, radius);
     for (int i = slices; i >= 0; --i)
         SpherePoint(radius, step, i, slices);
     glEnd();
-    glBegin(GL_TRIANGLE_FAN);  // south cap, around +z
+    glBegin(GL_TRIANGLE_FAN);  // south cap: the ring forwards, facing out
     Emit(0.0, 0.0, -1.0, 0.0, 0.0, -radius);
     for (int i = 0; i <= slices; ++i)
         SpherePoint(radius, kPi - step, i, slices);
@@ -100,7 +100,7 @@ void Disk(double inner, double outer, int slices, int loops)
         Emit(0.0, 0.0, 1.0, r * std::sin(a), r * std::cos(a), 0.0);
     };
     int innermost = 0;
-    if (inner == 0.0) {  // the centre as one fan out to the first loop
+    if (inner == 0.0) {  // the centre: one fan out to the first loop, the ring backwards
         glBegin(GL_TRIANGLE_FAN);
         Emit(0.0, 0.0, 1.0, 0.0, 0.0, 0.0);
         for (int i = slices; i >= 0; --i)
