@@ -1,7 +1,8 @@
 // corvane-snapshot: runs the real Application on the offscreen backend for a number of idle
 // frames with a scripted clock, keys and commands, writes the last frame as a PNG and, in
 // bench mode, reports the real time per completed frame with the size, EGL platform and
-// renderer that produced it. Message boxes go to stderr as
+// renderer that produced it (over gl11, also its draw calls, buffer uploads and shader
+// compiles per frame). Message boxes go to stderr as
 // "[CAPTION] TEXT". The exit code is the application's, or 1 when the application ended
 // well but the run did not: it ended before its last frame, a file could not be written, or
 // memory ran out; 2, before anything is written or drawn, for a usage error, a size it cannot
@@ -25,12 +26,12 @@
 
 #include "app/Application.h"
 #include "app/Resources.h"
-#include "platform/offscreen/Offscreen.h"
-#include "scene/Scene.h"
-#include "tools/png/PngFile.h"
 #ifdef CORVANE_GL11_COUNTERS
 #include "gl11/Gl11.h"
 #endif
+#include "platform/offscreen/Offscreen.h"
+#include "scene/Scene.h"
+#include "tools/png/PngFile.h"
 #include "tools/snapshot/OutputFiles.h"
 #include "tools/snapshot/PassesRun.h"
 #include "tools/snapshot/SnapshotOptions.h"
