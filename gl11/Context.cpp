@@ -460,6 +460,7 @@ void glReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format
                   GLvoid* pixels)
 {
     assert(type == GL_UNSIGNED_BYTE && g.packAlignment == 1);
+    (void)type;
     auto* out = static_cast<uint8_t*>(pixels);
     if (format == GL_STENCIL_INDEX) {
         ReadStencil(x, y, width, height, out);

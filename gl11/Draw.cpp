@@ -436,10 +436,31 @@ void glEnd()
     if (count == 0)
         return;
     if (List* list = g.compiling) {
-        const GLint first = GLint(list->vertices.size() / kFloatsPerVertex);
-        list->vertices.insert(list->vertices.end(), g.vertices.begin(), g.vertices.end());
-        list->commands.push_back(
-            [list, mode, first, count] { Draw(mode, list->vertexArray, first, count); });
+        std::vector<float>& v = list->vertices;
+        const GLint first = GLint(v.size() / kFloatsPerVertex);
+        if (mode == GL_TRIANGLE_STRIP && !list->draws.empty() &&
+            list->lastDraw + 1 == list->commands.size() &&
+            list->draws.back().mode == GL_TRIANGLE_STRIP) {
+            // Strips drawn one after the other become one draw, joined by triangles of no
+            // area: the last vertex repeated (twice after an odd count, keeping the
+            // winding), then the next strip's first.
+            ListDraw& last = list->draws.back();
+            const int repeats = last.count % 2 ? 2 : 1;
+            const std::vector<float> end(v.end() - kFloatsPerVertex, v.end());
+            for (int i = 0; i < repeats; ++i)
+                v.insert(v.end(), end.begin(), end.end());
+            v.insert(v.end(), g.vertices.begin(), g.vertices.begin() + kFloatsPerVertex);
+            v.insert(v.end(), g.vertices.begin(), g.vertices.end());
+            last.count = GLsizei(v.size() / kFloatsPerVertex) - last.first;
+            return;
+        }
+        v.insert(v.end(), g.vertices.begin(), g.vertices.end());
+        list->draws.push_back(ListDraw{mode, first, count});
+        list->lastDraw = list->commands.size();
+        list->commands.push_back([list, index = list->draws.size() - 1] {
+            const ListDraw& draw = list->draws[index];
+            Draw(draw.mode, list->vertexArray, draw.first, draw.count);
+        });
         return;
     }
     if (!d.streamArray)

@@ -144,10 +144,17 @@ struct TexGen {
 };
 
 // One display list: its vertices in one static buffer, and what it does, in order.
+struct ListDraw {
+    GLenum mode;
+    GLint first;
+    GLsizei count;
+};
 struct List {
     std::vector<float> vertices;  // while compiling; freed once uploaded
     GLuint buffer = 0, vertexArray = 0;
     std::vector<std::function<void()>> commands;
+    std::vector<ListDraw> draws;
+    size_t lastDraw = ~size_t(0);  // the command that draws draws.back()
 };
 
 struct State {
