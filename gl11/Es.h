@@ -74,7 +74,6 @@ enum Cap : unsigned {
     kLighting, kLight0, kTexture2D = kLight0 + 4, kTexGenS, kTexGenT, kTexGenQ, kCapCount
 };
 constexpr int kLights = 4;
-constexpr unsigned kEsCaps = (1u << kLighting) - 1;
 
 struct Light {
     float ambient[4] = {0, 0, 0, 1}, diffuse[4] = {0, 0, 0, 1}, specular[4] = {0, 0, 0, 1};
