@@ -45,6 +45,7 @@ struct WebState {
     web::Script script;
     uint32_t now = 1000;
     int idleFramesBegun = 0;
+    int scriptAppliedFor = -1;  // the idle frame whose scripted input has been delivered
     bool sizeChanged = false;
 } g_state;
 
@@ -54,6 +55,9 @@ void *LoadProc(const char* name) { return emscripten_webgl_get_proc_address(name
 void ApplyScript()
 {
     const int frame = g_state.idleFramesBegun;
+    if (g_state.scriptAppliedFor == frame)
+        return;  // delivered already: the messages it queued have been taken
+    g_state.scriptAppliedFor = frame;
     if (frame > 0)
         g_state.now += g_state.script.stepMs;
     for (const auto& input : g_state.script.inputs)
