@@ -15,8 +15,25 @@
 
 #include "platform/offscreen/OffscreenBackend.h"
 
+#ifdef CORVANE_GL11
+#include "gl11/Gl11.h"
+#endif
+
 namespace platform {
 namespace {
+
+// The client API of the context: desktop GL, or OpenGL ES 3 under gl11.
+#ifdef CORVANE_GL11
+constexpr EGLint kRenderable = EGL_OPENGL_ES3_BIT_KHR;
+constexpr EGLenum kApi = EGL_OPENGL_ES_API;
+constexpr EGLint kContextAttributes[] = {EGL_CONTEXT_MAJOR_VERSION_KHR, 3, EGL_NONE};
+
+void* LoadEs(const char* name) { return reinterpret_cast<void*>(eglGetProcAddress(name)); }
+#else
+constexpr EGLint kRenderable = EGL_OPENGL_BIT;
+constexpr EGLenum kApi = EGL_OPENGL_API;
+constexpr const EGLint* kContextAttributes = nullptr;
+#endif
 
 // Forgets the fences still pending (the frames they mark complete on their own).
 void DropFences(OffscreenState& state)
@@ -65,7 +82,7 @@ bool OpenDisplay(OffscreenState& state, EGLDisplay display, std::string* why)
         return false;
     }
     const EGLint attributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT,
-                                 EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
+                                 EGL_RENDERABLE_TYPE, kRenderable,
                                  EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
                                  EGL_ALPHA_SIZE, 8, EGL_DEPTH_SIZE, 24, EGL_STENCIL_SIZE, 8,
                                  EGL_NONE};
@@ -279,10 +296,10 @@ GLContext* CreateGLContext(Window* window)
         return nullptr;
     }
     ReleaseContext(state);
-    eglBindAPI(EGL_OPENGL_API);
+    eglBindAPI(kApi);
     auto context = std::make_unique<GLContext>();
     context->context =
-        eglCreateContext(state.display, state.eglConfig, EGL_NO_CONTEXT, nullptr);
+        eglCreateContext(state.display, state.eglConfig, EGL_NO_CONTEXT, kContextAttributes);
     // A minimised window still has a drawable: the pbuffer is at least 1 x 1.
     const EGLint size[] = {EGL_WIDTH, std::max(1, state.config.clientWidth),
                            EGL_HEIGHT, std::max(1, state.config.clientHeight), EGL_NONE};
@@ -303,6 +320,10 @@ bool MakeCurrent(Window*, GLContext* context)
         return false;
     if (!eglMakeCurrent(state.display, context->surface, context->surface, context->context))
         return false;
+#ifdef CORVANE_GL11
+    if (!gl11::Load(LoadEs))
+        return false;
+#endif
     glDrawBuffer(GL_BACK);
     glReadBuffer(GL_BACK);
     return true;

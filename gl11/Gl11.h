@@ -1,0 +1,19 @@
+// gl11: the OpenGL 1.1 entry points this program calls, drawn with OpenGL ES 3.0. The
+// platform hands Load a loader for the ES functions once its context is current; the
+// counters let a benchmark see what a frame cost.
+#pragma once
+
+namespace gl11 {
+
+using ProcLoader = void* (*)(const char* name);
+
+// Fills the ES function table and resets all emulated state for the current context.
+// False when an ES function is missing.
+bool Load(ProcLoader loader);
+
+struct Counters {
+    unsigned draws, uploads, compiles;  // since the last TakeCounters
+};
+Counters TakeCounters();  // returns the counts and resets them
+
+}  // namespace gl11
