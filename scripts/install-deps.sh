@@ -19,8 +19,8 @@ group_packages() {
     # command line.
     test) echo libgtest-dev libstb-dev xvfb xauth x11-utils xdotool imagemagick weston xwayland \
             python3 ;;
-    # The Debian package and its checks.
-    package) echo dpkg-dev file lintian desktop-file-utils appstream ;;
+    # The Debian package and its checks; zip for the web folder's archive.
+    package) echo dpkg-dev file lintian desktop-file-utils appstream zip ;;
     # The Windows cross build and its tests under Wine.
     # Wine draws with the machine's Mesa; dpkg-dev unpacks Debian's freeglut and googletest
     # sources for the Windows build.
