@@ -122,7 +122,7 @@ def check_frames(driver, url):
     for shape, commands in (('torus', []), ('sphere', ['change-shape@0']),
                             ('cylinder', ['change-shape@0', 'change-shape@0'])):
         for frames in (1, 40, 120):
-            options = ['--size', '320x240', '--frames', str(frames), '--step-ms', '16']
+            options = ['--size', '320x240', '--frames', str(frames), '--step-ms', '33']
             for command in commands:
                 options += ['--command', command]
             native = subprocess.run([SNAPSHOT, '--assets', ASSETS, *options, '--out', '-'],
