@@ -408,7 +408,6 @@ void glTexImage2D(GLenum target, GLint level, GLint components, GLsizei width, G
     es.TexImage2D(target, 0, GL_RGBA8, width, height, 0, format, type, pixels);
     // RGB keeps no alpha: GL reads it as 1.
     es.TexParameteri(target, GL_TEXTURE_SWIZZLE_A, components == 3 ? GL_ONE : GL_ALPHA);
-    ++g.counters.uploads;
 }
 
 void glDeleteTextures(GLsizei n, const GLuint* textures)

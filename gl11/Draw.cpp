@@ -44,21 +44,10 @@ struct Drawing {
     bool appliedValid = false;
     GLuint vertexArray = 0;  // bound
     GLuint streamArray = 0, streamBuffer = 0;
+    GLuint stencilProgram = 0;  // ReadStencil's
     int offsets[kUniformCount + 1] = {};  // floats, into the values of one draw
 };
 Drawing d;
-
-void Check(GLuint shader, const std::string& source)
-{
-    (void)shader;
-    (void)source;
-#ifndef NDEBUG
-    char log[2048] = "";
-    es.GetShaderInfoLog(shader, sizeof log, nullptr, log);
-    if (log[0])
-        fprintf(stderr, "gl11 shader: %s\n%s\n", log, source.c_str());
-#endif
-}
 
 GLuint Compile(const std::string& vertex, const std::string& fragment)
 {
@@ -70,7 +59,6 @@ GLuint Compile(const std::string& vertex, const std::string& fragment)
         const char* text = sources[i]->c_str();
         es.ShaderSource(shader, 1, &text, nullptr);
         es.CompileShader(shader);
-        Check(shader, *sources[i]);
         es.AttachShader(program, shader);
     }
     es.BindAttribLocation(program, 0, "aPosition");
@@ -271,26 +259,12 @@ void Upload(GLuint vertexArray, GLuint buffer, const std::vector<float>& vertice
     ++g.counters.uploads;
 }
 
-// The primitives ES lacks, as ES primitives over the same vertices.
-GLenum EsPrimitive(GLenum mode, std::vector<float>& v)
+// The one primitive the program uses that ES lacks: a quad strip is a triangle strip over the
+// same vertices.
+GLenum EsPrimitive(GLenum mode)
 {
-    switch (mode) {
-    case GL_QUAD_STRIP: return GL_TRIANGLE_STRIP;
-    case GL_POLYGON: return GL_TRIANGLE_FAN;
-    case GL_QUADS: {
-        std::vector<float> triangles;
-        const size_t quads = v.size() / (4 * kFloatsPerVertex);
-        for (size_t q = 0; q < quads; ++q)
-            for (int corner : {0, 1, 2, 0, 2, 3})
-                triangles.insert(triangles.end(), &v[(4 * q + corner) * kFloatsPerVertex],
-                                 &v[(4 * q + corner + 1) * kFloatsPerVertex]);
-        v.swap(triangles);
-        return GL_TRIANGLES;
-    }
-    default:
-        assert(mode == GL_TRIANGLES || mode == GL_TRIANGLE_STRIP || mode == GL_TRIANGLE_FAN);
-        return mode;
-    }
+    assert(mode == GL_QUAD_STRIP || mode == GL_TRIANGLE_STRIP || mode == GL_TRIANGLE_FAN);
+    return mode == GL_QUAD_STRIP ? GL_TRIANGLE_STRIP : mode;
 }
 
 }  // namespace
@@ -329,9 +303,10 @@ void ReadStencil(GLint x, GLint y, GLsizei width, GLsizei height, uint8_t* out)
     std::vector<uint8_t> colour(count * 4), bits(count * 4);
     es.ReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, colour.data());
 
-    const GLuint program = Compile(kVertex, kFragment);
-    const GLint colourAt = es.GetUniformLocation(program, "uColor");
-    es.UseProgram(program);
+    if (!d.stencilProgram)
+        d.stencilProgram = Compile(kVertex, kFragment);
+    const GLint colourAt = es.GetUniformLocation(d.stencilProgram, "uColor");
+    es.UseProgram(d.stencilProgram);
     GLuint quadArray = 0, quadBuffer = 0, texture = 0;
     es.GenVertexArrays(1, &quadArray);
     es.GenBuffers(1, &quadBuffer);
@@ -430,7 +405,7 @@ void glVertex3f(GLfloat x, GLfloat y, GLfloat z)
 void glEnd()
 {
     assert(g.primitive);
-    const GLenum mode = EsPrimitive(g.primitive, g.vertices);
+    const GLenum mode = EsPrimitive(g.primitive);
     g.primitive = 0;
     const GLsizei count = GLsizei(g.vertices.size() / kFloatsPerVertex);
     if (count == 0)

@@ -18,62 +18,40 @@
 #include "gl11/Gl11.h"
 
 #define GL11_ES_FUNCTIONS(X)                                                                   \
-    X(void, Enable, (GLenum))                                                                  \
-    X(void, Disable, (GLenum))                                                                 \
-    X(void, BlendFunc, (GLenum, GLenum))                                                       \
-    X(void, DepthFunc, (GLenum))                                                               \
-    X(void, DepthMask, (GLboolean))                                                            \
-    X(void, StencilFunc, (GLenum, GLint, GLuint))                                              \
-    X(void, StencilOp, (GLenum, GLenum, GLenum))                                               \
+    X(void, Enable, (GLenum)) X(void, Disable, (GLenum)) X(void, BlendFunc, (GLenum, GLenum))  \
+    X(void, DepthFunc, (GLenum)) X(void, DepthMask, (GLboolean))                               \
+    X(void, StencilFunc, (GLenum, GLint, GLuint)) X(void, StencilOp, (GLenum, GLenum, GLenum)) \
     X(void, StencilMask, (GLuint))                                                             \
     X(void, ColorMask, (GLboolean, GLboolean, GLboolean, GLboolean))                           \
-    X(void, PolygonOffset, (GLfloat, GLfloat))                                                 \
-    X(void, CullFace, (GLenum))                                                                \
-    X(void, FrontFace, (GLenum))                                                               \
-    X(void, Scissor, (GLint, GLint, GLsizei, GLsizei))                                         \
-    X(void, Viewport, (GLint, GLint, GLsizei, GLsizei))                                        \
-    X(void, Clear, (GLbitfield))                                                               \
-    X(void, ClearColor, (GLfloat, GLfloat, GLfloat, GLfloat))                                  \
-    X(void, ClearDepthf, (GLfloat))                                                            \
-    X(void, ClearStencil, (GLint))                                                             \
-    X(void, Finish, ())                                                                        \
-    X(void, Flush, ())                                                                         \
-    X(const GLubyte*, GetString, (GLenum))                                                     \
-    X(void, GetIntegerv, (GLenum, GLint*))                                                     \
+    X(void, PolygonOffset, (GLfloat, GLfloat)) X(void, CullFace, (GLenum))                     \
+    X(void, FrontFace, (GLenum)) X(void, Scissor, (GLint, GLint, GLsizei, GLsizei))            \
+    X(void, Viewport, (GLint, GLint, GLsizei, GLsizei)) X(void, Clear, (GLbitfield))           \
+    X(void, ClearColor, (GLfloat, GLfloat, GLfloat, GLfloat)) X(void, ClearDepthf, (GLfloat))  \
+    X(void, ClearStencil, (GLint)) X(void, Finish, ()) X(void, Flush, ())                      \
+    X(const GLubyte*, GetString, (GLenum)) X(void, GetIntegerv, (GLenum, GLint*))              \
     X(void, ReadPixels, (GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, void*))               \
-    X(void, ReadBuffer, (GLenum))                                                              \
-    X(void, DrawBuffers, (GLsizei, const GLenum*))                                             \
-    X(void, PixelStorei, (GLenum, GLint))                                                      \
-    X(void, GenTextures, (GLsizei, GLuint*))                                                   \
-    X(void, DeleteTextures, (GLsizei, const GLuint*))                                          \
-    X(void, BindTexture, (GLenum, GLuint))                                                     \
+    X(void, ReadBuffer, (GLenum)) X(void, DrawBuffers, (GLsizei, const GLenum*))               \
+    X(void, PixelStorei, (GLenum, GLint)) X(void, GenTextures, (GLsizei, GLuint*))             \
+    X(void, DeleteTextures, (GLsizei, const GLuint*)) X(void, BindTexture, (GLenum, GLuint))   \
     X(void, TexParameteri, (GLenum, GLenum, GLint))                                            \
     X(void, TexImage2D,                                                                        \
       (GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum, GLenum, const void*))            \
     X(GLuint, CreateShader, (GLenum))                                                          \
     X(void, ShaderSource, (GLuint, GLsizei, const GLchar* const*, const GLint*))               \
-    X(void, CompileShader, (GLuint))                                                           \
-    X(void, GetShaderInfoLog, (GLuint, GLsizei, GLsizei*, GLchar*))                            \
-    X(GLuint, CreateProgram, ())                                                               \
+    X(void, CompileShader, (GLuint)) X(GLuint, CreateProgram, ())                              \
     X(void, AttachShader, (GLuint, GLuint))                                                    \
     X(void, BindAttribLocation, (GLuint, GLuint, const GLchar*))                               \
-    X(void, LinkProgram, (GLuint))                                                             \
-    X(void, GetProgramiv, (GLuint, GLenum, GLint*))                                            \
-    X(void, UseProgram, (GLuint))                                                              \
-    X(GLint, GetUniformLocation, (GLuint, const GLchar*))                                      \
-    X(void, Uniform1i, (GLint, GLint))                                                         \
+    X(void, LinkProgram, (GLuint)) X(void, GetProgramiv, (GLuint, GLenum, GLint*))             \
+    X(void, UseProgram, (GLuint)) X(GLint, GetUniformLocation, (GLuint, const GLchar*))        \
     X(void, Uniform4fv, (GLint, GLsizei, const GLfloat*))                                      \
     X(void, UniformMatrix4fv, (GLint, GLsizei, GLboolean, const GLfloat*))                     \
-    X(void, GenBuffers, (GLsizei, GLuint*))                                                    \
-    X(void, DeleteBuffers, (GLsizei, const GLuint*))                                           \
+    X(void, GenBuffers, (GLsizei, GLuint*)) X(void, DeleteBuffers, (GLsizei, const GLuint*))   \
     X(void, BindBuffer, (GLenum, GLuint))                                                      \
     X(void, BufferData, (GLenum, GLsizeiptr, const void*, GLenum))                             \
     X(void, GenVertexArrays, (GLsizei, GLuint*))                                               \
-    X(void, DeleteVertexArrays, (GLsizei, const GLuint*))                                      \
-    X(void, BindVertexArray, (GLuint))                                                         \
+    X(void, DeleteVertexArrays, (GLsizei, const GLuint*)) X(void, BindVertexArray, (GLuint))   \
     X(void, VertexAttribPointer, (GLuint, GLint, GLenum, GLboolean, GLsizei, const void*))     \
-    X(void, EnableVertexAttribArray, (GLuint))                                                 \
-    X(void, DrawArrays, (GLenum, GLint, GLsizei))
+    X(void, EnableVertexAttribArray, (GLuint)) X(void, DrawArrays, (GLenum, GLint, GLsizei))
 
 namespace gl11 {
 
@@ -96,7 +74,6 @@ enum Cap : unsigned {
     kLighting, kLight0, kTexture2D = kLight0 + 4, kTexGenS, kTexGenT, kTexGenQ, kCapCount
 };
 constexpr int kLights = 4;
-constexpr unsigned kEsCaps = (1u << kLighting) - 1;
 
 struct Light {
     float ambient[4] = {0, 0, 0, 1}, diffuse[4] = {0, 0, 0, 1}, specular[4] = {0, 0, 0, 1};

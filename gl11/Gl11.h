@@ -12,8 +12,8 @@ using ProcLoader = void* (*)(const char* name);
 bool Load(ProcLoader loader);
 
 struct Counters {
-    unsigned draws, uploads, compiles;  // since the last TakeCounters
+    unsigned draws, uploads, compiles;  // draw calls, vertex buffer uploads, programs compiled
 };
-Counters TakeCounters();  // returns the counts and resets them
+Counters TakeCounters();  // the counts since the last call, which resets them
 
 }  // namespace gl11

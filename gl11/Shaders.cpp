@@ -38,7 +38,8 @@ void ShaderSources(uint32_t key, std::string* vertex, std::string* fragment)
          "  vec3 c = uLightA[i].rgb + max(nl, 0.0) * uLightD[i].rgb;\n"
          "  if (nl > 0.0) {\n"
          "    float nh = max(dot(n, normalize(l + vec3(0.0, 0.0, 1.0))), 0.0);\n"
-         "    c += (uLightParams[i].z == 0.0 ? 1.0 : pow(nh, uLightParams[i].z)) * uLightS[i].rgb;\n"
+         "    float shininess = uLightParams[i].z;\n"
+         "    c += (shininess == 0.0 ? 1.0 : pow(nh, shininess)) * uLightS[i].rgb;\n"
          "  }\n"
          "  return f * c;\n}\n";
     v += "void main() {\n"
