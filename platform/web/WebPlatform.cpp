@@ -49,7 +49,7 @@ struct WebState {
     bool sizeChanged = false;
 } g_state;
 
-void *LoadProc(const char* name) { return emscripten_webgl_get_proc_address(name); }
+void* LoadProc(const char* name) { return emscripten_webgl_get_proc_address(name); }
 
 // The scripted input of the idle frame about to begin, as the offscreen harness delivers it.
 void ApplyScript()

@@ -8,7 +8,6 @@ import base64
 import functools
 import http.server
 import os
-import re
 import struct
 import subprocess
 import sys
@@ -35,11 +34,10 @@ def browser(*extra):
     for argument in ('--headless', '--no-sandbox', '--disable-background-networking',
                      '--disable-component-update', '--disable-sync', '--no-first-run',
                      '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
-                     '--window-size=800,600',
+                     '--disable-dev-shm-usage', '--window-size=800,600',
                      '--user-data-dir=' + tempfile.mkdtemp(prefix='corvane-chromium-'),
                      *extra):
         options.add_argument(argument)
-    options.set_capability('goog:loggingPrefs', {'browser': 'ALL'})
     return webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
 
 
