@@ -2,9 +2,9 @@
 // from the desktop, in the program's own terms. A window with a menu bar and accelerators,
 // a pixel format and GL context, buffer swaps, modal message boxes, key state, a millisecond
 // clock, system error texts, file reading and process exit. No toolkit type appears here.
-// Three backends implement it and a program links exactly one: fltk (an X11 window, the demo
-// on Linux), offscreen (an EGL pbuffer driven by a script, for tests and tools) and win32 (the
-// Win32 API itself). Each function here is defined once: by the backend where it is the
+// Four backends implement it and a program links exactly one: fltk (an X11 window, the demo
+// on Linux), offscreen (an EGL pbuffer driven by a script, for tests and tools), win32 (the
+// Win32 API itself) and web (a canvas and HTML in a browser, WebGL 2). Each function here is defined once: by the backend where it is the
 // toolkit's own, else in platform/common/ (common/Backend.h says which).
 #pragma once
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages (Debian 12 or 13) that one or more tasks need, when any is missing.
-# Usage: scripts/install-deps.sh GROUP...   (demo, test, windows, package, bench, fuzz, fresh)
+# Usage: scripts/install-deps.sh GROUP...   (demo, test, windows, package, web-build, web,
+#        bench, fuzz, fresh)
 # Runs as any user: apt-get runs through sudo, and only when something has to be installed.
 set -euo pipefail
 
@@ -18,20 +19,25 @@ group_packages() {
     # command line.
     test) echo libgtest-dev libstb-dev xvfb xauth x11-utils xdotool imagemagick weston xwayland \
             python3 ;;
-    # The Debian package and its checks.
-    package) echo dpkg-dev file lintian desktop-file-utils appstream ;;
+    # The Debian package and its checks; zip for the web folder's archive.
+    package) echo dpkg-dev file lintian desktop-file-utils appstream zip ;;
     # The Windows cross build and its tests under Wine.
     # Wine draws with the machine's Mesa; dpkg-dev unpacks Debian's freeglut and googletest
     # sources for the Windows build.
     windows) echo cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
                wine wine64 libgl1 libgl1-mesa-dri dpkg-dev zip xvfb xauth xdotool imagemagick ;;
+    # The web build: Emscripten, which runs its tools with Debian's node.
+    web-build) echo emscripten nodejs cmake ninja-build ;;
+    # The web build's tests and benchmark: Debian's chromium, headless, driven through its
+    # driver by Debian's selenium (all from Debian, so a pristine root needs no npm download).
+    web) echo emscripten nodejs cmake ninja-build chromium chromium-driver python3-selenium ;;
     # Heap and CPU profiles of the benchmarks.
     bench) echo heaptrack linux-perf python3 ;;
     # libFuzzer on the image readers: the runtime of the release's default clang.
     fuzz) echo clang libclang-rt-dev ;;
     # A pristine Debian root for the set-up check.
     fresh) echo debootstrap git ca-certificates xvfb xauth xdotool ;;
-    *) echo "install-deps: unknown group '$1' (demo, test, windows, package, bench, fuzz, fresh)" >&2
+    *) echo "install-deps: unknown group '$1' (demo, test, windows, package, web-build, web, bench, fuzz, fresh)" >&2
        return 1 ;;
   esac
 }

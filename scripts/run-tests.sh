@@ -49,3 +49,7 @@ package=$("$root/scripts/package.sh" 2>/dev/null | tail -n 1)
 # Windows: corvane.exe cross-compiled with MinGW-w64, its suites and its end-to-end check
 # under Wine.
 "$root/tests/windows/run-wine-tests.sh"
+
+# The web build in headless chromium, its scripted frames compared with the Release tree's.
+echo "== web"
+"$root/tests/web/run-web-tests.sh"

@@ -9,7 +9,7 @@
 // destroyed), window creation and destruction, the class registry, message-box decoding and
 // start-up with GLUT; for its toolkit's part of those it calls the functions declared under
 // "What a backend defines". The message handling of the toolkits without their own (fltk,
-// offscreen) is common/Emulated.cpp, linked by those backends only. The operating system's
+// offscreen, web) is common/Emulated.cpp, linked by those backends only. The operating system's
 // part comes from posix/ or win32/ (the end of this file).
 #pragma once
 

@@ -1,5 +1,5 @@
-// The message handling of the backends whose toolkit has none of its own (fltk, offscreen),
-// linked by those two only: posted messages wait in the shared queue until the backend's
+// The message handling of the backends whose toolkit has none of its own (fltk, offscreen,
+// web), linked by those only: posted messages wait in the shared queue until the backend's
 // PeekAppMessage takes them, dispatching sends a message to its window's procedure while the
 // window lives, a keystroke of the accelerator table becomes its menu item's command unless
 // that item is greyed, strings come from the module's string table and key state from the
