@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -194,11 +195,21 @@ FltkState& State()
     return *state;
 }
 
+// The connection to the X server lost (the server ended): FLTK's line, once, and the process
+// ends at once with 1. Its exit handlers are left out: GLUT's closes its own connection to
+// the same server, which would meet the loss and say it a second time.
+static int ConnectionLost(Display*)
+{
+    std::fputs("X I/O error\n", stderr);
+    std::_Exit(1);
+}
+
 // FLTK's display, opened once: every other function of the backend runs after this one.
 bool StartToolkit()
 {
     State().glx = RequireXDisplay(false);
     fl_open_display();
+    XSetIOErrorHandler(ConnectionLost);  // in place of FLTK's, which exits through them
     // Without this, X reports a held key as a stream of release/press pairs, and the key
     // would read as released between them.
     // Where the server lacks it, FLTK's own check for a release directly followed by a

@@ -3,7 +3,7 @@
 // for one that never answers). Where glutInit would end the process with its own message (no
 // display, or a server without OpenGL (GLX)), the program says in one line why and what to do,
 // and ends with the start-up failure code. A refusing server's reason, which libxcb writes
-// straight to stderr, becomes part of that line.
+// straight to stderr, becomes part of that line; a connection lost meanwhile is one line too.
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 #include <fcntl.h>
@@ -27,32 +27,50 @@ namespace {
     std::exit(-1);
 }
 
-// XOpenDisplay with what is written to stderr meanwhile (a refusing server's reason) kept in
-// *said, on one line. Without two descriptors to spare, stderr is left as it is.
-Display* OpenDisplay(std::string* said)
+int g_savedStderr = -1, g_captured = -1;  // while captured: stderr, and the pipe in its place
+
+// Puts stderr back; what Xlib and libxcb wrote to it meanwhile, on one line.
+std::string EndCapture()
+{
+    std::string said;
+    if (g_savedStderr < 0)
+        return said;
+    dup2(g_savedStderr, STDERR_FILENO);
+    close(g_savedStderr);
+    char text[256];
+    for (ssize_t n; (n = read(g_captured, text, sizeof text)) > 0;)
+        said.append(text, size_t(n));
+    close(g_captured);
+    g_savedStderr = g_captured = -1;
+    std::replace_if(said.begin(), said.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+    said.erase(said.find_last_not_of(' ') + 1);
+    return said;
+}
+
+// Xlib ends the process when the connection is lost. Lost while the display is opened and
+// queried (a server that closes it right after set-up), that is said in one line, with what
+// was captured, and the process ends at once with 1, as for a connection lost later.
+int LostAtStart(Display*)
+{
+    const std::string said = EndCapture();
+    std::fprintf(stderr, "%s: cannot open the X display \"%s\": the X server closed the "
+                 "connection%s\n", Shared().programName.c_str(), std::getenv("DISPLAY"),
+                 said.empty() ? "" : (" (" + said + ")").c_str());
+    std::_Exit(1);
+}
+
+// XOpenDisplay with stderr captured for EndCapture (left as it is without descriptors to spare).
+Display* OpenDisplay()
 {
     int channel[2];
-    const int saved = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
-    if (saved < 0 || pipe2(channel, O_CLOEXEC | O_NONBLOCK) != 0) {
-        if (saved >= 0)
-            close(saved);
-        return XOpenDisplay(nullptr);
+    g_savedStderr = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);  // without a pipe, put back as is
+    if (g_savedStderr >= 0 && pipe2(channel, O_CLOEXEC | O_NONBLOCK) == 0) {
+        dup2(channel[1], STDERR_FILENO);
+        close(channel[1]);
+        g_captured = channel[0];
     }
-    dup2(channel[1], STDERR_FILENO);
-    close(channel[1]);
     errno = 0;
-    Display* display = XOpenDisplay(nullptr);
-    const int error = errno;
-    dup2(saved, STDERR_FILENO);
-    close(saved);
-    char text[256];
-    for (ssize_t n; (n = read(channel[0], text, sizeof text)) > 0;)
-        said->append(text, size_t(n));
-    close(channel[0]);
-    std::replace_if(said->begin(), said->end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
-    said->erase(said->find_last_not_of(' ') + 1);
-    errno = error;
-    return display;
+    return XOpenDisplay(nullptr);
 }
 
 }  // namespace
@@ -65,18 +83,24 @@ bool RequireXDisplay(bool glxRequired)
         Refuse("no X display: DISPLAY is not set. Run it in an X11 or XWayland session, or "
                "set DISPLAY to a running X server (e.g. DISPLAY=:0).");
     const std::string display = std::string("\"") + name + "\"";
-    std::string said;
-    if (!(held = OpenDisplay(&said))) {
+    const XIOErrorHandler lost = XSetIOErrorHandler(LostAtStart);
+    held = OpenDisplay();
+    const int error = errno;
+    const std::string said = EndCapture();
+    if (held && !said.empty())
+        std::fprintf(stderr, "%s\n", said.c_str());  // a warning, passed on
+    if (!held) {
         if (!said.empty())
             Refuse("cannot open the X display " + display + ": the X server refused this user (" +
                    said + "). Check that you may use it: XAUTHORITY and xauth, or xhost.");
-        const bool absent = errno == ECONNREFUSED || errno == ENOENT || errno == 0;
+        const bool absent = error == ECONNREFUSED || error == ENOENT || error == 0;
         Refuse("cannot open the X display " + display + ": " +
-               (absent ? "no X server answers there" : std::strerror(errno)) +
+               (absent ? "no X server answers there" : std::strerror(error)) +
                ". Check DISPLAY, and that the X server runs.");
     }
     int errorBase = 0, eventBase = 0;
     const bool glx = glXQueryExtension(held, &errorBase, &eventBase);
+    XSetIOErrorHandler(lost);
     if (!glx && glxRequired)
         Refuse("the X server at " + display + " offers no OpenGL (GLX), which GLUT needs to "
                "draw the shapes. Use a server with GLX (Xvfb and Xorg have it unless started "

@@ -2,8 +2,8 @@
 # Drives fltk_smoke on an X display with xdotool and checks what it prints: pixel format
 # and first size, accelerators, a greyed item's key, menu choice, Escape, a held key through
 # auto-repeat, resizing (below the menu bar too), the close box, and message boxes: their
-# answers (a Yes/No question only by its buttons), and where they open (centred over the
-# window, or over the screen before there is one).
+# answers (a Yes/No question only by its buttons, each clicked where the box has it), and where
+# they open (centred over the window, or over the screen before there is one).
 # Usage: fltk-smoke.sh path/to/fltk_smoke [screenshot-dir]   (DISPLAY defaults to :99)
 # Needs xdotool, and ImageMagick's import when screenshots are asked for.
 set -u
@@ -172,10 +172,27 @@ xdotool key Escape
 "$smoke" --send-close "$box"
 sleep 0.5
 expect_none '^box answer' "Escape and the close box leave a Yes/No question open"
-size=$(xdotool getwindowgeometry --shell "$box" 2>/dev/null | awk -F= '/^WIDTH=/{w=$2} /^HEIGHT=/{h=$2} END{print w, h}')
-set -- $size 0 0
-xdotool mousemove --window "$box" $(($1 - 55)) $(($2 - 21)) click 1  # the No button
+# click_button N: clicks the middle of the Nth button from the right, where the box has it:
+# 90x23 pixels, 10 apart and from the edges.
+click_button() {
+    local size
+    size=$(xdotool getwindowgeometry --shell "$box" 2>/dev/null | awk -F= '/^WIDTH=/{w=$2} /^HEIGHT=/{h=$2} END{print w, h}')
+    set -- "$1" $size 0 0
+    xdotool mousemove --window "$box" $(($2 - 100 * $1 + 45)) $(($3 - 21)) click 1
+}
+click_button 1  # No
 expect '^box answer no' "only its No button answers No"
+enter_box Error
+click_button 1
+expect '^box answer ok' "an OK box's one button, in its place, answers OK"
+painted_window || exit 1
+"$smoke" --send-close "$wid"
+finish 5 "the window opens after the boxes" 3
+
+start --boxes
+enter_box Warning
+click_button 2
+expect '^box answer yes' "a Yes/No box shows Yes left of No, each in its place"
 enter_box Error
 xdotool key Return
 painted_window || exit 1

@@ -82,6 +82,15 @@ done
 check 'cmp -s "$work/keys-0:3-5:8.png" "$work/keys-5:8-0:3.png" &&
        ! cmp -s "$work/keys-0:3-5:8.png" "$work/keys-5:8.png" &&
        ! cmp -s "$work/keys-0:3-5:8.png" "$work/keys-0:3.png"' "two ranges of one key both act"
+# A range A:B holds the key in frames A to B-1 exactly: here frames 0 to 3 are drawn.
+for range in "" 3:9 4:9 0:3 0:4; do
+    run --assets "$assets" --size 160x120 --frames 4 ${range:+--key "left@$range"} \
+        --out "$work/held-${range:-none}.png"
+done
+check '! cmp -s "$work/held-3:9.png" "$work/held-none.png" &&
+       cmp -s "$work/held-4:9.png" "$work/held-none.png" &&
+       ! cmp -s "$work/held-0:3.png" "$work/held-0:4.png"' \
+    "left@A:B holds the key from frame A to frame B-1, no more"
 
 # Writing --out: what stood at the path stays unless the new picture is complete; a link is
 # written through; no temporary file is left behind.
@@ -106,6 +115,9 @@ for out in "$work/missing/frame.png" "$work/folder.png" "$work/full.png"; do
         "writing to ${out#$work/} fails with one line"
 done
 check '[ -d "$work/folder.png" ] && [ -L "$work/full.png" ]' "the folder and the link stay"
+(umask 002 && exec "$snapshot" --assets "$assets" --size 64x48 --out "$work/new.png") 2>/dev/null
+check '[ "$(stat -c %a "$work/new.png")" = 664 ]' \
+    "a new --out file has the permissions of a new file under the umask (002: $(stat -c %a "$work/new.png"))"
 check '[ -z "$(find "$work" -name ".corvane-*")" ]' "no temporary file is left"
 
 # A path longer than the system resolves (PATH_MAX, 4096 bytes) is refused in one line: here a
@@ -224,13 +236,25 @@ check 'cmp -s "$work/passes/12-glass-panes.png" "$work/watched.png" &&
     "the last pass is the frame, the same as without --passes"
 check '[ "$(grep -c "^01 shadow-marks .*stencil=NOTEQUAL" "$work/passes/passes.txt")" -eq 2 ] &&
        grep -q "^05 floor-texture .*blend=DST_COLOR/ZERO texture=floor.bmp" "$work/passes/passes.txt" &&
-       [ "$(identify -format "%w" "$work/passes/sheet.png")" -eq 1300 ]' \
-    "passes.txt gives each pass's state; the sheet has 4 columns"
+       [ "$(identify -format "%w" "$work/passes/sheet.png")" -eq 1300 ] &&
+       head -n 1 "$work/passes/passes.txt" | grep -q "^# The passes of frame 30 (320x240), "' \
+    "passes.txt gives the run's frame and size, and each pass's state; the sheet has 4 columns"
+cp -a "$work/passes" "$work/passes-exchanged"
 run --assets "$assets" --size 320x240 --frames 30 --command light2@0 --passes "$work/passes"
 check '[ "$code" -eq 0 ] && ! ls "$work/passes" | grep -q light2 &&
        ls "$work/passes" | grep -qx 09-light-bodies.png && ! grep -q LIGHT2 "$work/passes/passes.txt" &&
        [ "$(grep -c "^01 shadow-marks" "$work/passes/passes.txt")" -eq 1 ]' \
     "with light 2 off its passes are left out"
+# Where the filesystem cannot exchange two folders, the old set is moved aside for the new:
+# the same whole set as the exchange puts in place, and nothing left beside it.
+printf '#define _GNU_SOURCE\n#include <errno.h>\nint renameat2(int a, const char *b, int c,
+const char *d, unsigned f) { errno = EINVAL; return -1; }\n' >"$work/no-exchange.c"
+cc -shared -fPIC -o "$work/no-exchange.so" "$work/no-exchange.c"
+LD_PRELOAD=$work/no-exchange.so ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0 \
+    run --assets "$assets" --size 320x240 --frames 30 --passes "$work/passes"
+check '[ "$code" -eq 0 ] && diff -r "$work/passes-exchanged" "$work/passes" >/dev/null &&
+       [ -z "$(ls -A "$work" | grep "^[.]corvane")" ]' \
+    "without the exchange, the set moved in is the whole set, and nothing is left beside it"
 
 # What --out and --passes may name. The passes folder holds only a set the tool wrote, and
 # --out is never in it; everything is checked before the first frame (a late refusal of a
@@ -252,7 +276,8 @@ for row in "2|--passes set --out set/sheet.png" "2|--passes set --out set/frame-
            "2|--out dangling-dir" "2|--passes $long --out frame.png" "2|--passes /sys/corvane|user" \
            "2|--out /sys/corvane.png|user" "2|--out /proc/corvane.png|user" "2|--out -|closed" \
            "0|--out /dev/stderr|log" "0|--out -|stdout" "0|--out /dev/stdout|pipe" \
-           "0|--out suid.png" "1|--bench|full" "1|--bench|closed" "1|--passes set|limit"; do
+           "0|--out suid.png" "1|--bench|full" "1|--bench|closed" "1|--passes set|limit" \
+           "0|--out -|read-write" "2|--out -|read-only"; do
     IFS='|' read -r expected arguments how <<<"$row"
     cp "$work/frame.png" "$work/keep.png"
     rm -rf "$work/set-before" && cp -a "$work/set" "$work/set-before"
@@ -266,6 +291,9 @@ for row in "2|--passes set --out set/sheet.png" "2|--passes set --out set/frame-
         log) (cd "$work" && exec "${command[@]}" 2>>"$work/log") >"$work/out" ;;
         stdout) (cd "$work" && exec "${command[@]}" --bench) >"$work/out" 2>"$work/err" ;;
         pipe) (cd "$work" && exec "${command[@]}" | cat >"$work/out") 2>"$work/err" ;;
+        read-write) : >"$work/out" && (cd "$work" && exec "${command[@]}" 1<>"$work/out") \
+                        2>"$work/err" ;;
+        read-only) (cd "$work" && exec "${command[@]}" 1<"$work/frame.png") 2>"$work/err" ;;
         full) (cd "$work" && exec "${command[@]}" >/dev/full) 2>"$work/err" ;;
         limit) (cd "$work" && ulimit -f 20 && exec "${command[@]}" --size 640x480) >"$work/out" \
                    2>"$work/err" ;;
@@ -277,7 +305,7 @@ for row in "2|--passes set --out set/sheet.png" "2|--passes set --out set/frame-
         log) [ "$(head -n 1 "$work/log")" = "old log line" ] &&
              [ "$(tail -c +14 "$work/log" | head -c 4 | od -An -c | tr -d ' ')" = 211PNG ] || said=no ;;
         stdout) identify "$work/out" >/dev/null 2>&1 && grep -q "^frames=1 " "$work/err" || said=no ;;
-        pipe) identify "$work/out" >/dev/null 2>&1 || said=no ;;
+        pipe | read-write) identify "$work/out" >/dev/null 2>&1 || said=no ;;
         limit) diff -r "$work/set-before" "$work/set" >/dev/null &&
                [ -z "$(ls -A "$work" | grep '^[.]corvane')" ] || said=no ;;
     esac
@@ -290,6 +318,35 @@ done
 check '[ "$(cat "$work/outside/mine.png")" = mine ] && [ "$(cat "$work/notes/passes.txt")" = "my notes" ] &&
        [ ! -e "$work/new" ] && [ ! -e "$work/$long" ] && [ ! -e "$work/nowhere" ]' \
     "the user's files in the refused folders stay as they were; no folder is left behind"
+# A mount point, as a container's volume is (here a folder and a file bound onto others of the
+# same filesystem), cannot be renamed: --passes on one is refused at once, and --out on one is
+# written in place. The mounts need a mount namespace: in a user namespace where the system
+# allows one (not in a chroot), or else through sudo; without either the case says it is skipped.
+mounts=()
+if unshare -rm true 2>/dev/null; then mounts=(unshare -rm)
+elif sudo -n true 2>/dev/null; then mounts=(sudo -nE unshare -m)
+fi
+mkdir "$work/volume" "$work/volume-source"
+echo old >"$work/bound.png"
+: >"$work/bound-source.png"
+if [ ${#mounts[@]} -gt 0 ]; then
+    MESA_SHADER_CACHE_DISABLE=true "${mounts[@]}" sh -c '
+        mount --bind "$1/volume-source" "$1/volume" && mount --bind "$1/bound-source.png" "$1/bound.png" ||
+            exit
+        timeout 20 "$2" --assets "$3" --size 64x48 --frames 100000 --passes "$1/volume" 2>"$1/err"
+        echo $? >"$1/volume-code"
+        "$2" --assets "$3" --size 64x48 --out "$1/bound.png"' - "$work" "$program" "$assets"
+    code=$?
+    check '[ "$(cat "$work/volume-code")" = 2 ] && [ "$(wc -l <"$work/err")" -eq 1 ] &&
+           grep -q "a mount point, .*; name a folder inside it$" "$work/err" &&
+           [ -z "$(ls -A "$work/volume-source")" ]' \
+        "--passes on a mount point: exit $(cat "$work/volume-code"): $(head -c 160 "$work/err")"
+    check '[ "$code" -eq 0 ] && [ "$(identify -format "%w %h" "$work/bound-source.png")" = "64 48" ] &&
+           [ -z "$(ls -A "$work" | grep "^[.]corvane")" ]' \
+        "--out on a bind-mounted file writes it in place: exit $code"
+else
+    echo "SKIP mount points: neither a user namespace nor sudo gives a mount namespace here"
+fi
 
 # Two runs at once into one passes folder, existing and then missing: each ends well (or is
 # refused before it draws), the folder holds exactly the set its passes.txt records and

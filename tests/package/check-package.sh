@@ -122,11 +122,15 @@ starts_in() {
     sleep 0.1
   done
   cwd=$(readlink "/proc/$pid/cwd")
+  local given="${launcher#$work/} ${*:2}"
   check '[ -n "$title" ] && [ "$cwd" = "$folder" ]' \
-    "corvane${2:+ ${2#$work/}} starts from / in ${folder#$work/} and shows its frame rate"
+    "${given//$work\//} starts from / in ${folder#$work/} and shows its frame rate"
   check '! xdotool search --name "^(Error|Warning)$" >/dev/null 2>&1' "no message box opens"
   kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; pid=
 }
 starts_in "$work/prefix/share/corvane"
 starts_in "$work/mine" "$work/mine"
+# Through a link to it, as from a user's ~/bin, and with "--" before FOLDER.
+mkdir "$work/bin" && ln -s "$launcher" "$work/bin/corvane"
+launcher=$work/bin/corvane starts_in "$work/mine" -- "$work/mine"
 [ "$failed" -eq 0 ]

@@ -4,13 +4,11 @@
 #include <png.h>
 
 #include <cstdio>
-#include <cstring>
 
 std::vector<uint8_t> EncodePng(int width, int height, const std::vector<uint8_t>& pixels,
                                int channels)
 {
-    png_image image;
-    std::memset(&image, 0, sizeof image);
+    png_image image {};
     image.version = PNG_IMAGE_VERSION;
     image.width = png_uint_32(width);
     image.height = png_uint_32(height);
@@ -39,18 +37,15 @@ bool WritePng(const std::string& path, int width, int height, const std::vector<
 
 bool ReadPng(const std::string& path, int* width, int* height, std::vector<uint8_t>* rgb)
 {
-    png_image image;
-    std::memset(&image, 0, sizeof image);
+    png_image image {};
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_file(&image, path.c_str()))
         return false;
     image.format = PNG_FORMAT_RGB;
     rgb->resize(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, rgb->data(), 0, nullptr)) {
-        png_image_free(&image);
-        return false;
-    }
+    const bool read = png_image_finish_read(&image, nullptr, rgb->data(), 0, nullptr);
+    png_image_free(&image);  // what a failed read leaves; nothing after a whole one
     *width = int(image.width);
     *height = int(image.height);
-    return true;
+    return read;
 }

@@ -80,7 +80,10 @@ bool Resolve(const std::string& given, ResolvedPath* target, std::string* error)
     target->path = real;
     target->folder = FolderOf(real);
     const mode_t type = target->status.st_mode & S_IFMT;
-    if (target->exists && type != S_IFREG && type != S_IFDIR)
+    struct statx mount {};  // also a bind-mounted file or folder, which st_dev may not tell
+    target->mountPoint = statx(AT_FDCWD, real.c_str(), AT_SYMLINK_NOFOLLOW, 0, &mount) == 0 &&
+                         (mount.stx_attributes & STATX_ATTR_MOUNT_ROOT);
+    if ((target->exists && type != S_IFREG && type != S_IFDIR) || target->mountPoint)
         return true;  // not replaced: the caller decides
     struct stat folder;
     if (stat(target->folder.c_str(), &folder) != 0 ||
@@ -162,9 +165,9 @@ bool OutputFile::Write(const std::vector<uint8_t>& png, std::string* error)
 {
     if (png.empty())
         return Fail(error, "no picture");
-    if (named >= 0 || (target.exists && !S_ISREG(target.status.st_mode))) {  // in place
-        const int file =
-            named >= 0 ? named : open(target.path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (named >= 0 || (target.exists && (!S_ISREG(target.status.st_mode) || target.mountPoint))) {
+        const int file = named >= 0 ? named  // in place, opened as the shell's > opens it
+                         : open(target.path.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC);
         const bool ok = file >= 0 && WriteAll(file, png);
         const int why = errno;
         if (file >= 0 && file != named)

@@ -16,7 +16,7 @@ bool Fail(std::string* error, const std::string& why);
 
 struct ResolvedPath {
     std::string path, folder;  // absolute, without links
-    bool exists = false;
+    bool exists = false, mountPoint = false;  // a mount point is never renamed or replaced
     struct stat status {};
 };
 
@@ -40,9 +40,9 @@ void List(const std::string& path);  // removed by those signals (a file or an e
 
 }  // namespace temporary
 
-// --out: a regular file, or a new one, is written beside it and renamed over it; a FIFO or a
-// character device is written in place; "-", /dev/stdout, /dev/stderr, /dev/fd/N and
-// /proc/self/fd/N are the descriptors already open, written at their own position.
+// --out: a regular file, or a new one, is written beside it and renamed over it; a FIFO, a
+// character device or a bind-mounted file in place; "-", /dev/stdout, /dev/stderr, /dev/fd/N
+// and /proc/self/fd/N are the descriptors already open, written at their own position.
 class OutputFile {
 public:
     bool Check(const std::string& given, std::string* error);  // writes nothing

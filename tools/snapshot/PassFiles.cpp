@@ -84,6 +84,8 @@ bool PassFolder::Check(const std::string& given, std::string* error)
         return true;
     if (!S_ISDIR(target.status.st_mode))
         return Fail(error, "not a folder");
+    if (target.mountPoint)  // checked before any frame is drawn
+        return Fail(error, "a mount point, which cannot be replaced; name a folder inside it");
     if (faccessat(AT_FDCWD, target.path.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
         return Fail(error, std::strerror(errno));
     std::vector<std::string> set;  // none when passes.txt is missing or not the tool's

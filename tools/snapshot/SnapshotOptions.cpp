@@ -22,10 +22,12 @@ const char kSnapshotUsage[] =
     "  keys: left right up down home end, held in frames FROM to TO-1\n"
     "  --full-extent: draw every spot-light pass over its whole extent, unlimited\n"
     "  --out FILE: written beside it, then renamed over it (a link's file is replaced);\n"
-    "            -, /dev/stdout, /dev/stderr, /proc/self/fd/N, a FIFO or a device in place\n"
+    "            -, /dev/stdout, /dev/stderr, /proc/self/fd/N, a FIFO, a device or a\n"
+    "            mount point in place\n"
     "            (--out -: the PNG on stdout, --bench then prints on stderr)\n"
     "  --passes DIR: the last frame pass by pass, NN-name.png each, passes.txt, sheet.png;\n"
     "            DIR is the tool's: made when missing, refused when it holds other files\n"
+    "            or is a mount point (name a folder inside it)\n"
     "  refused before the first frame (exit 2): a size it cannot draw, a target it cannot\n"
     "  replace, --out in the --passes folder\n";
 
