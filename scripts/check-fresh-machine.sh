@@ -83,6 +83,7 @@ cleanup() {
     [[ -d "$root" ]] || continue
     kill_root_processes "$root"
     unmount_below "$root"
+    ! mountpoint -q "$root" || umount "$root" 2>/dev/null || umount -l "$root"
   done
   xvfb_stop
   # Never delete through a mount that is still there: it could reach this machine's files.
@@ -126,6 +127,10 @@ write_sources() {  # ROOT
 
 mount_root() {  # ROOT: what programs inside expect, and the display's socket
   local root=$1
+  # The root a mount point of its own, as / is on any machine (a mount namespace made inside
+  # needs one), and private, so that nothing mounted inside reaches this machine's mounts.
+  mount --bind "$root" "$root"
+  mount --make-private "$root"
   mount -t proc proc "$root/proc"
   mount -t sysfs sysfs "$root/sys"
   mount --bind /dev "$root/dev"
