@@ -26,6 +26,8 @@ WANTED = sys.argv[4:]
 # A scripted canvas frame matches the native one when this share of its pixels is within
 # LEVELS of it in every channel (SwiftShader and llvmpipe rasterise edges differently).
 SHARE, LEVELS = 0.99, 8
+# Chromium's profiles and the test's own pictures, removed when the checks end.
+SCRATCH = tempfile.TemporaryDirectory(prefix='corvane-web-checks-')
 
 
 def browser(*extra):
@@ -35,7 +37,7 @@ def browser(*extra):
                      '--disable-component-update', '--disable-sync', '--no-first-run',
                      '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
                      '--disable-dev-shm-usage', '--window-size=800,600',
-                     '--user-data-dir=' + tempfile.mkdtemp(prefix='corvane-chromium-'),
+                     '--user-data-dir=' + tempfile.mkdtemp(dir=SCRATCH.name),
                      *extra):
         options.add_argument(argument)
     return webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
@@ -115,6 +117,22 @@ def check_title(driver, url):
     wait(driver, r"return /^Corvane \(\d+\.\d fps\)/.test(document.title)", 'a frame rate')
 
 
+def check_resize(driver, url):
+    # A wider window: the canvas follows and the program's viewport with it, so the scene,
+    # which the camera centres, stays in the middle of the canvas.
+    driver.get(url)
+    wait(driver, r"return /fps/.test(document.title)", 'the first frame rate')
+    driver.set_window_size(1200, 600)
+    wait(driver, "const c = document.getElementById('canvas');"
+         "return c.width === c.clientWidth && c.width > 1000", 'the canvas to follow')
+    time.sleep(0.5)
+    width, _, rgb = read_png(driver.find_element(By.ID, 'canvas').screenshot_as_png)
+    columns = [(i // 3) % width for i in range(0, len(rgb), 3) if sum(rgb[i:i + 3]) > 60]
+    centre = sum(columns) / len(columns) / width
+    driver.set_window_size(800, 600)
+    assert 0.4 < centre < 0.6, f'the scene is drawn at {centre:.2f} of the canvas width'
+
+
 def check_frames(driver, url):
     worst = 1.0
     for shape, commands in (('torus', []), ('sphere', ['change-shape@0']),
@@ -161,7 +179,7 @@ def check_keys_and_menu(driver, url):
 
 def check_own_picture(driver, url):
     driver.get(url)
-    folder = tempfile.mkdtemp(prefix='corvane-pictures-')
+    folder = tempfile.mkdtemp(dir=SCRATCH.name)
     with open(os.path.join(folder, 'wood.bmp'), 'wb') as bad:
         bad.write(b'not a picture at all')
     chooser = driver.find_element(By.ID, 'picture-files')
@@ -210,6 +228,7 @@ def main():
     driver = browser()
     checks = {
         'title': lambda: check_title(driver, url),
+        'resize': lambda: check_resize(driver, url),
         'frames': lambda: check_frames(driver, url),
         'keys-menu-exit': lambda: check_keys_and_menu(driver, url),
         'own-picture': lambda: check_own_picture(driver, url),
