@@ -115,6 +115,23 @@ void SetKeyDown(Key key, bool down);
 void ReleaseAllKeys();
 bool AnyKeyHeld();
 
+// A script's input by idle frame (the offscreen harness, the web page's scripted mode).
+struct HeldRange {
+    Key key;
+    int from;  // first idle frame held
+    int to;    // first idle frame released
+};
+struct ScheduledInput {
+    int frame;
+    bool isCommand;  // else a key press
+    unsigned value;  // command id or Key
+};
+// Delivers the input of idle frame `frame`, about to begin: each scripted key is held when
+// any of its ranges holds the frame, and the commands (of items not greyed) and key presses
+// scheduled for it are queued to `window` while it lives.
+void DeliverScriptedInput(Window* window, int frame, const std::vector<HeldRange>& holds,
+                          const std::vector<ScheduledInput>& inputs);
+
 // What the buttons and icon bits of a message box style ask for, with the texts never null.
 struct MessageBoxRequest {
     enum class Icon { kNone, kError, kQuestion, kWarning, kInformation };

@@ -36,6 +36,21 @@ void SetKeyDown(Key key, bool down)
 
 void ReleaseAllKeys() { Shared().keys.fill(false); }
 
+void DeliverScriptedInput(Window* window, int frame, const std::vector<HeldRange>& holds,
+                          const std::vector<ScheduledInput>& inputs)
+{
+    for (const HeldRange& range : holds)
+        SetKeyDown(range.key, false);
+    for (const HeldRange& range : holds)
+        if (frame >= range.from && frame < range.to)
+            SetKeyDown(range.key, true);
+    for (const ScheduledInput& input : inputs)
+        if (input.frame == frame && IsLiveWindow(window) &&
+            (!input.isCommand || IsMenuItemEnabled(&window->menu, input.value)))
+            QueueMessage(window, input.isCommand ? kMessageCommand : kMessageKeyDown,
+                         input.value, 0);
+}
+
 bool AnyKeyHeld()
 {
     const auto& keys = Shared().keys;

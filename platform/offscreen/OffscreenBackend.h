@@ -30,18 +30,6 @@ inline constexpr unsigned kErrorNoEglConfig = kBackendErrorBase + 2;
 inline constexpr unsigned kErrorNoEglContext = kBackendErrorBase + 3;
 inline constexpr unsigned kErrorNoPixelFormat = kBackendErrorBase + 4;
 
-struct HeldRange {
-    Key key;
-    int from;  // first idle frame held
-    int to;    // first idle frame released
-};
-
-struct ScheduledInput {
-    int frame;
-    bool isCommand;  // else a key press
-    unsigned value;  // command id or Key
-};
-
 struct OffscreenWindow final : Window {
     int formatIndex = 0;  // 0 until SetPixelFormat succeeds
 };

@@ -27,17 +27,7 @@ void ApplyScript(OffscreenState& state)
     state.scriptAppliedFor = frame;
     if (frame > 0)
         state.now += state.config.stepMs;
-    // A key with ranges is held when any of its ranges holds the frame.
-    for (const HeldRange& range : state.heldRanges)
-        SetKeyDown(range.key, false);
-    for (const HeldRange& range : state.heldRanges)
-        if (frame >= range.from && frame < range.to)
-            SetKeyDown(range.key, true);
-    for (const ScheduledInput& input : state.inputs)
-        if (input.frame == frame && IsLiveWindow(state.window) &&
-            (!input.isCommand || IsMenuItemEnabled(&state.window->menu, input.value)))
-            QueueMessage(state.window, input.isCommand ? kMessageCommand : kMessageKeyDown,
-                         input.value, 0);
+    DeliverScriptedInput(state.window, frame, state.heldRanges, state.inputs);
 }
 
 }  // namespace

@@ -43,6 +43,8 @@ struct WebState {
     GLContext context;
     bool scripted = false;
     web::Script script;
+    std::vector<HeldRange> holds;         // the script's key holds and commands, as the
+    std::vector<ScheduledInput> commands;  // shared delivery takes them
     uint32_t now = 1000;
     int idleFramesBegun = 0;
     int scriptAppliedFor = -1;  // the idle frame whose scripted input has been delivered
@@ -60,16 +62,7 @@ void ApplyScript()
     g_state.scriptAppliedFor = frame;
     if (frame > 0)
         g_state.now += g_state.script.stepMs;
-    for (const auto& input : g_state.script.inputs)
-        if (!input.command)
-            SetKeyDown(Key(input.value), false);
-    for (const auto& input : g_state.script.inputs)
-        if (!input.command && frame >= input.frame && frame < input.to)
-            SetKeyDown(Key(input.value), true);
-    for (const auto& input : g_state.script.inputs)
-        if (input.command && input.frame == frame && IsLiveWindow(g_state.window) &&
-            IsMenuItemEnabled(&g_state.window->menu, input.value))
-            QueueMessage(g_state.window, kMessageCommand, input.value, 0);
+    DeliverScriptedInput(g_state.window, frame, g_state.holds, g_state.commands);
 }
 
 void SendCanvasSize()
@@ -86,6 +79,12 @@ void UseScript(const Script& script)
 {
     g_state.scripted = true;
     g_state.script = script;
+    for (const Script::Input& input : script.inputs) {
+        if (input.command)
+            g_state.commands.push_back({input.frame, true, input.value});
+        else
+            g_state.holds.push_back({Key(input.value), input.frame, input.to});
+    }
     emscripten_set_canvas_element_size("#canvas", script.width, script.height);
 }
 }  // namespace web
